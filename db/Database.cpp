@@ -1,0 +1,189 @@
+#include "Database.h"
+
+#include "DbError.h"
+#include "SqlDialect.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace trawler::db {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+// SQLite gives a few names a meaning of their own (an empty name or
+// ":memory:" is a private in-memory database, "file:" may start a URI).
+// An operator's path always names a file, so such a path is made explicit.
+std::string engineFileName(const std::string& path)
+{
+    if (path.empty())
+        throw DbError("No database file was given.");
+    if (path.front() == ':' || path.rfind("file:", 0) == 0)
+        return "./" + path;
+    return path;
+}
+
+bool isEmptyRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
+} // namespace
+
+Database::~Database()
+{
+    close();
+}
+
+Database::Database(Database&& other) noexcept : m_db(other.m_db), m_path(std::move(other.m_path))
+{
+    other.m_db = nullptr;
+}
+
+Database& Database::operator=(Database&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_db = other.m_db;
+        m_path = std::move(other.m_path);
+        other.m_db = nullptr;
+    }
+    return *this;
+}
+
+void Database::check(int rc) const
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw DbError(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc), rc);
+}
+
+void Database::open(const std::string& path)
+{
+    openWith(path, false);
+}
+
+void Database::openNew(const std::string& path)
+{
+    openWith(path, true);
+}
+
+void Database::openWith(const std::string& path, bool allowEmptyFile)
+{
+    close();
+    const std::string name = engineFileName(path);
+    // An empty file would silently become a database on first write; the
+    // operator's "not a database" file must stay as it is.
+    if (!allowEmptyFile && isEmptyRegularFile(name))
+        throw DbError(sqlite3_errstr(SQLITE_NOTADB), SQLITE_NOTADB);
+
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(name.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close(db);
+        throw DbError(message, rc);
+    }
+    m_db = db;
+    m_path = path;
+    try {
+        sqlite3_extended_result_codes(m_db, 1);
+        check(sqlite3_busy_timeout(m_db, kBusyTimeoutMs));
+        // The first read of the file: a file that is not a database fails here.
+        for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+            Statement st = prepare(pragma);
+            while (st.step()) {
+            }
+        }
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void Database::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+std::vector<std::string> Database::listTables()
+{
+    std::vector<std::string> names;
+    Statement st = prepare("SELECT name FROM sqlite_master WHERE type IN ('table','view') ORDER BY rowid");
+    while (st.step())
+        names.push_back(*st.value(0).toText());
+    return names;
+}
+
+Statement Database::prepare(std::string_view sql)
+{
+    if (!m_db)
+        throw DbError("The database is not open.");
+    const std::string text = translateForEngine(sql);
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db, text.c_str(), static_cast<int>(text.size() + 1), &stmt, &tail);
+    if (rc != SQLITE_OK)
+        throw DbError(sqlite3_errmsg(m_db), rc);
+    Statement st(m_db, stmt);
+    if (!stmt)
+        throw DbError("The statement is empty.");
+    if (tail && !isBlankSqlTail(tail))
+        throw DbError("Characters found after end of SQL statement.");
+    return st;
+}
+
+int Database::execute(std::string_view sql)
+{
+    Statement st = prepare(sql);
+    while (st.step()) {
+    }
+    return st.changes();
+}
+
+void Database::begin()
+{
+    // IMMEDIATE takes the write lock now, so a busy file is waited for here
+    // rather than failing later on a lock upgrade.
+    execute("BEGIN IMMEDIATE");
+}
+
+void Database::commit()
+{
+    execute("COMMIT");
+}
+
+void Database::rollback()
+{
+    if (inTransaction())
+        execute("ROLLBACK");
+}
+
+bool Database::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
+Transaction::~Transaction()
+{
+    if (m_open) {
+        try {
+            m_db.rollback();
+        } catch (...) {
+            // Nothing more can be done for a connection that cannot roll back;
+            // closing it discards the transaction.
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    m_db.commit();
+    m_open = false;
+}
+
+} // namespace trawler::db

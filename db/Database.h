@@ -1,0 +1,75 @@
+#pragma once
+#include "Statement.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace trawler::db {
+
+// One connection to one database file. Every engine call is checked; a
+// failure throws DbError carrying the engine's description.
+//
+// Files are opened in write-ahead-log mode with a busy timeout, so a report
+// may read a file while a parse writes it: the reader sees the last committed
+// state and neither side fails on the other's lock.
+class Database {
+public:
+    Database() = default;
+    // Opens an existing database file; never creates one.
+    explicit Database(const std::string& path) { open(path); }
+    ~Database();
+    Database(Database&& other) noexcept;
+    Database& operator=(Database&& other) noexcept;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    void open(const std::string& path);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    const std::string& path() const { return m_path; }
+
+    // Names of the file's tables in creation order, the engine's own included.
+    std::vector<std::string> listTables();
+
+    // Prepares one statement. Table definitions written for the capture
+    // schema (char(n), long) are carried over to this engine's types.
+    Statement prepare(std::string_view sql);
+    // Runs a statement to its end; returns the rows it changed.
+    int execute(std::string_view sql);
+
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    sqlite3* handle() const { return m_db; }
+
+    // Used only to give a brand-new, empty file its first page.
+    void openNew(const std::string& path);
+
+private:
+    void openWith(const std::string& path, bool allowEmptyFile);
+    void check(int rc) const;
+
+    sqlite3* m_db = nullptr;
+    std::string m_path;
+};
+
+// Rolls back on scope exit unless committed.
+class Transaction {
+public:
+    explicit Transaction(Database& db) : m_db(db) { m_db.begin(); }
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    Database& m_db;
+    bool m_open = true;
+};
+
+} // namespace trawler::db

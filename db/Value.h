@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace trawler::db {
+
+// One field value as a result hands it out: NULL, a whole number, a real or a
+// text. Texts of fixed-width columns come back as stored (no padding added).
+class Value {
+public:
+    enum class Kind { Null, Integer, Real, Text };
+
+    Value() = default;
+    static Value integer(std::int64_t v) { Value x; x.m_data = v; return x; }
+    static Value real(double v) { Value x; x.m_data = v; return x; }
+    static Value text(std::string v) { Value x; x.m_data = std::move(v); return x; }
+
+    Kind kind() const { return static_cast<Kind>(m_data.index()); }
+    bool isNull() const { return kind() == Kind::Null; }
+
+    // The value as the operator reads it: texts unchanged, integers in
+    // decimal, a real holding a whole number without a fraction and any
+    // other real in the shortest form that reads back to the same double.
+    // NULL has no text.
+    std::optional<std::string> toText() const;
+
+    // Numeric view for counts and sums; NULL and non-numeric text give 0.
+    std::int64_t toInt() const;
+    double toDouble() const;
+
+private:
+    std::variant<std::monostate, std::int64_t, double, std::string> m_data;
+};
+
+// Shortest decimal form of a double that reads back exactly.
+std::string formatReal(double v);
+
+} // namespace trawler::db
