@@ -1,0 +1,49 @@
+#include "WidgetPrompter.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+void WidgetPrompter::message(QWidget* parent, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString WidgetPrompter::openFileName(QWidget* parent, const QString& title, const QString& initialName,
+                                     const QString& filter)
+{
+    // The chooser does not require the file to exist: the caller decides.
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!initialName.contains('*'))
+        dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString WidgetPrompter::saveFileName(QWidget* parent, const QString& title, const QString& initialName,
+                                     const QString& filter)
+{
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!initialName.contains('*'))
+        dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString WidgetPrompter::directory(QWidget* parent, const QString& title, const QString& initialDir)
+{
+    return QFileDialog::getExistingDirectory(parent, title, initialDir);
+}
+
+int WidgetPrompter::exec(QDialog& dialog)
+{
+    return dialog.exec();
+}
