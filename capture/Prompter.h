@@ -7,6 +7,9 @@
 class QDialog;
 class QWidget;
 
+// Caption of every message box the program shows without one of its own.
+inline constexpr char kAppTitle[] = "Trawler";
+
 class Prompter {
 public:
     virtual ~Prompter() = default;

@@ -5,6 +5,7 @@
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
 #include "db/DbError.h"
+#include "reports/FreeQuery.h"
 
 #include <iostream>
 
@@ -39,32 +40,34 @@ int runInit(const std::string& path)
 
 int runFreeQuery(const std::string& path, const std::string& sql, OutputFormat format)
 {
-    if (sql.empty())
-        return 0;
     try {
-        db::Database database(path);
-        db::Statement st = database.prepare(sql);
-        if (!st.returnsRows()) {
-            st.step();
-            std::cout << st.changes() << " row(s) changed.\n";
+        reports::FreeQueryOutcome outcome = reports::runFreeQuery(path, sql);
+        if (outcome.kind == reports::FreeQueryOutcome::Kind::Nothing)
+            return 0;
+        if (outcome.kind == reports::FreeQueryOutcome::Kind::Changed) {
+            std::cout << reports::changedRowsMessage(outcome.changedRows) << '\n';
             return 0;
         }
-        if (!st.step()) {
-            std::cerr << "没有符合条件的记录.\n";
-            return 1;
+        reports::ReportCursor& cursor = *outcome.rows;
+        TableWriter writer(std::cout, format, cursor.titles());
+        std::vector<reports::Row> rows;
+        try {
+            while (!cursor.atEnd()) {
+                rows.clear();
+                cursor.fetch(4096, rows);
+                for (const auto& row : rows)
+                    writer.addRow(row);
+            }
+        } catch (const reports::ReportError&) {
+            for (const auto& row : rows)
+                writer.addRow(row);
+            writer.finish();
+            throw;
         }
-        TableWriter writer(std::cout, format, st.fieldNames());
-        do {
-            std::vector<std::optional<std::string>> row;
-            row.reserve(static_cast<std::size_t>(st.fieldCount()));
-            for (int i = 0; i < st.fieldCount(); ++i)
-                row.push_back(st.value(i).toText());
-            writer.addRow(row);
-        } while (st.step());
         writer.finish();
-    } catch (const db::DbError& e) {
+    } catch (const reports::ReportError& e) {
         std::cout.flush();
-        std::cerr << e.description() << '\n';
+        std::cerr << e.what() << '\n';
         return 1;
     }
     return 0;

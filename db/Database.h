@@ -40,6 +40,11 @@ public:
     // Runs a statement to its end; returns the rows it changed.
     int execute(std::string_view sql);
 
+    // For one connection that writes many rows in one long transaction (a
+    // parse run): a larger page cache and in-memory temporary storage.
+    // Durability at commit is unchanged.
+    void tuneForBulkWrite();
+
     void begin();
     void commit();
     void rollback();

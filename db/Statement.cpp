@@ -49,6 +49,12 @@ Statement& Statement::bindText(int index, std::string_view text)
     return *this;
 }
 
+Statement& Statement::bindTextUnowned(int index, std::string_view text)
+{
+    check(sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
+    return *this;
+}
+
 Statement& Statement::bindInt(int index, std::int32_t value)
 {
     check(sqlite3_bind_int(m_stmt, index, value));

@@ -27,6 +27,10 @@ public:
     bool valid() const { return m_stmt != nullptr; }
 
     Statement& bindText(int index, std::string_view text);
+    // Binds without a copy: `text` must stay valid and unchanged until the
+    // statement has been stepped and reset (execute() does both). For writers
+    // that bind stack buffers row after row.
+    Statement& bindTextUnowned(int index, std::string_view text);
     Statement& bindInt(int index, std::int32_t value);
     Statement& bindNull(int index);
     void clearBindings();

@@ -1,0 +1,39 @@
+#include "CAboutDlg.h"
+
+#include "skin/CSkinButton.h"
+
+#include <QLabel>
+
+namespace {
+// 235 by 55 dialog units of a 9-point font: 1.5 pixels across, 1.5 down.
+QRect units(int x, int y, int w, int h)
+{
+    return QRect(x * 3 / 2, y * 3 / 2, w * 3 / 2, h * 3 / 2);
+}
+} // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_btnOk(new CSkinButton(QStringLiteral("确定"), this))
+{
+    setWindowTitle(QStringLiteral("关于 Trawler"));
+    QFont dialogFont(QStringLiteral("宋体"));
+    dialogFont.setPointSize(9);
+    setFont(dialogFont);
+    setFixedSize(units(0, 0, 235, 55).size());
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QPixmap(QStringLiteral(":/trawler-32.png")));
+    icon->setGeometry(units(11, 14, 21, 21));
+
+    auto* version = new QLabel(QStringLiteral("Trawler 0.99 版"), this);
+    version->setObjectName(QStringLiteral("version"));
+    version->setGeometry(units(40, 10, 119, 12));
+
+    auto* credit = new QLabel(QStringLiteral("版权所有 (C) 2004 Trawler 开发组"), this);
+    credit->setObjectName(QStringLiteral("credit"));
+    credit->setGeometry(units(40, 28, 119, 12));
+
+    m_btnOk->setObjectName(QStringLiteral("IDOK"));
+    m_btnOk->setGeometry(units(178, 7, 50, 14));
+    m_btnOk->setDefault(true);
+    connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);
+}

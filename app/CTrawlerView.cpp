@@ -1,0 +1,187 @@
+#include "CTrawlerView.h"
+
+#include "capture/CParseDlg.h"
+#include "capture/ParseLauncher.h"
+#include "capture/Prompter.h"
+#include "db/DatabaseFile.h"
+#include "db/DbError.h"
+
+#include <QChildEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QUrl>
+
+const char* const CTrawlerView::kCaptureBanner = "正在截包.....停止截包请按停止键或'截包->停止'....";
+
+namespace {
+const QString kMdbFilter = QStringLiteral("Microsoft Access文件(*.mdb)");
+const QString kMdbPattern = QStringLiteral("*.mdb");
+
+std::string fsPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+} // namespace
+
+CTrawlerView::CTrawlerView(Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_prompter(prompter), m_parse(std::make_unique<ParseLauncher>(prompter, this))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CTrawlerView::~CTrawlerView() = default;
+
+void CTrawlerView::setCapturing(bool capturing)
+{
+    if (m_bCapturing == capturing)
+        return;
+    m_bCapturing = capturing;
+    update();
+}
+
+// ---- painting ----
+
+void CTrawlerView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    OnDraw(painter, event->rect());
+}
+
+void CTrawlerView::OnDraw(QPainter& painter, const QRect& clip)
+{
+    const QRect box = clip.normalized();
+    if (box.isEmpty())
+        return;
+    painter.fillRect(box, QColor::fromRgb(kBackground));
+    if (m_bShowChart)
+        DrawShareChart(painter);
+    if (m_bCapturing)
+        DrawCaptureBanner(painter);
+}
+
+void CTrawlerView::DrawCaptureBanner(QPainter& painter)
+{
+    const QString text = QString::fromUtf8(kCaptureBanner);
+    painter.save();
+    painter.setFont(font());
+    const QRect textRect = painter.fontMetrics().boundingRect(QRect(10, 10, 10000, 1000),
+                                                              Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    // Opaque text: the banner stands on its own background.
+    painter.fillRect(textRect, QColor::fromRgb(kBannerBackground));
+    painter.setPen(QColor::fromRgb(kBannerText));
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter.restore();
+}
+
+bool CTrawlerView::event(QEvent* event)
+{
+    // A static control gets its colours as soon as it is fully built.
+    if (event->type() == QEvent::ChildPolished) {
+        auto* child = static_cast<QChildEvent*>(event)->child();
+        if (auto* label = qobject_cast<QLabel*>(child))
+            OnCtlColor(label);
+    }
+    return QWidget::event(event);
+}
+
+void CTrawlerView::OnCtlColor(QWidget* control)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(kStaticText));
+    // The control paints its own button-face background, not the view's grey.
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    control->setPalette(palette);
+    control->setAutoFillBackground(true);
+}
+
+// ---- database files ----
+
+void CTrawlerView::OnCreateMdb()
+{
+    m_szFileName = kMdbPattern;
+    const QString path =
+        m_prompter.saveFileName(this, QStringLiteral("选择要保存mdb文件的地址"), m_szFileName, kMdbFilter);
+    if (path.isEmpty())
+        return;
+    m_szFileName = path;
+    try {
+        // An existing file is refused even after the chooser's overwrite
+        // question: nothing is ever replaced.
+        trawler::db::createDatabaseFile(fsPath(path));
+    } catch (const trawler::db::DbError& e) {
+        m_prompter.message(this, kAppTitle, QString::fromStdString(e.description()));
+        return;
+    }
+    m_prompter.message(this, kAppTitle, QStringLiteral("File Created."));
+}
+
+void CTrawlerView::OnInitMdb()
+{
+    m_szFileName = kMdbPattern;
+    const QString path =
+        m_prompter.openFileName(this, QStringLiteral("选择要初始化的mdb文件"), m_szFileName, kMdbFilter);
+    if (path.isEmpty())
+        return;
+    m_szFileName = path;
+    if (InitTables(path))
+        m_prompter.message(this, kAppTitle, QStringLiteral("The mdb file has been initialized."));
+}
+
+bool CTrawlerView::InitTables(const QString& path)
+{
+    const trawler::db::InitOutcome outcome = trawler::db::initTables(fsPath(path));
+    if (outcome.error) {
+        m_prompter.message(this, kAppTitle, QString::fromStdString(*outcome.error));
+        return false;
+    }
+    return true;
+}
+
+// ---- capture and parse ----
+
+void CTrawlerView::OnSetSaveDir()
+{
+    // Placeholder: the capture settings arrive with the capture controller.
+}
+
+void CTrawlerView::OnCaptureStart()
+{
+    // Placeholder: the capture worker arrives with the capture controller.
+}
+
+void CTrawlerView::OnCaptureStop()
+{
+    // Placeholder: the capture worker arrives with the capture controller.
+}
+
+void CTrawlerView::OnParse()
+{
+    CParseDlg dialog(m_prompter, this);
+    if (m_prompter.exec(dialog) != QDialog::Accepted)
+        return;
+    if (dialog.m_strCapPath.isEmpty() || dialog.m_strMdbPath.isEmpty()) {
+        m_prompter.message(this, kAppTitle, QStringLiteral("No file selected."));
+        return;
+    }
+    // Both paths go on exactly as chosen: a backslash is an ordinary file
+    // name character here, so nothing is escaped.
+    m_strCapFile = dialog.m_strCapPath;
+    m_strParseDb = dialog.m_strMdbPath;
+    m_parse->launch(m_strCapFile, m_strParseDb);
+}
+
+// ---- help ----
+
+void CTrawlerView::OnHelpTopics()
+{
+    // Resolved against the current directory; a missing file does nothing.
+    const QFileInfo help(QDir::current(), QStringLiteral("Trawler.chm"));
+    if (help.exists())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help.absoluteFilePath()));
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The one view of the program: the main window's client area. It owns the
+// state that the commands share and receives every command but About, Exit
+// and the document's own.
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class ParseLauncher;
+class Prompter;
+class QPainter;
+
+class CTrawlerView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr QRgb kBackground = 0xff808080;     // RGB(128, 128, 128)
+    static constexpr QRgb kBannerText = 0xff00ffff;     // RGB(0, 255, 255)
+    static constexpr QRgb kBannerBackground = 0xff848284; // RGB(132, 130, 132)
+    static constexpr QRgb kStaticText = 0xff0000ff;     // RGB(0, 0, 255)
+    static const char* const kCaptureBanner;
+
+    explicit CTrawlerView(Prompter& prompter, QWidget* parent = nullptr);
+    ~CTrawlerView() override;
+
+    Prompter& prompter() const { return m_prompter; }
+    ParseLauncher& parseLauncher() const { return *m_parse; }
+
+    // The capture flag: while it is set the view paints the capture banner.
+    bool isCapturing() const { return m_bCapturing; }
+    void setCapturing(bool capturing);
+
+    // Database files (CTrawlerView.cpp).
+    void OnCreateMdb();
+    void OnInitMdb();
+    bool InitTables(const QString& path);
+
+    // Capture and parse.
+    void OnSetSaveDir();
+    void OnCaptureStart();
+    void OnCaptureStop();
+    void OnParse();
+
+    // Help.
+    void OnHelpTopics();
+
+    // Reports (CTrawlerViewReports.cpp).
+    void OnSelectDatabase();
+    void OnIcmpScanners();
+    void OnIcmpScanned();
+    void OnIcmpRelations();
+    void OnIcmpProbeLength();
+    void OnIcmpShowAll();
+    void OnIcmpTypeShare();
+    void OnSynShowAll();
+    void OnCustomQuery();
+    void OnIpMacMap();
+    void OnInsertIpMac();
+    void OnModifyIpMac();
+    void OnDestIpTraffic();
+    void OnTcpPairTraffic();
+    void OnUdpPairTraffic();
+    void OnLanAccess();
+
+    // The paths the last parse command handed on.
+    QString lastCaptureFile() const { return m_strCapFile; }
+    QString lastParseDatabase() const { return m_strParseDb; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void OnDraw(QPainter& painter, const QRect& clip);
+    void DrawCaptureBanner(QPainter& painter);
+    // The share chart (CTrawlerViewReports.cpp).
+    void DrawShareChart(QPainter& painter);
+    // Gives a static control the view's colours: blue text on the control's
+    // own button-face background.
+    void OnCtlColor(QWidget* control);
+
+    Prompter& m_prompter;
+    QString m_szFileName; // file-name buffer of the create and initialise dialogs
+    bool m_bCapturing = false;
+    QString m_strCapFile;
+    QString m_strParseDb;
+    std::unique_ptr<ParseLauncher> m_parse;
+
+    // Report state, used by the report handlers.
+    QString m_szDbPath;
+    bool m_bShowChart = false;
+};

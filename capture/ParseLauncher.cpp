@@ -1,0 +1,67 @@
+#include "ParseLauncher.h"
+
+#include "MessageRelay.h"
+#include "ParseWorker.h"
+#include "Prompter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QWidget>
+
+ParseLauncher::ParseLauncher(Prompter& prompter, QWidget* messageParent, QObject* parent)
+    : QObject(parent), m_prompter(prompter), m_messageParent(messageParent),
+      m_libraryDir(QCoreApplication::applicationDirPath())
+{
+    QPointer<QWidget> owner(messageParent);
+    m_relay = std::make_shared<MessageRelay>(this, [this, owner](const QString& caption, const QString& text) {
+        m_prompter.message(owner.data(), caption, text);
+    });
+}
+
+ParseLauncher::~ParseLauncher()
+{
+    m_relay->abandon();
+    for (auto& entry : m_runs) {
+        entry.second->disconnect(this);
+        entry.second->wait();
+    }
+}
+
+int ParseLauncher::launch(const QString& captureFile, const QString& databaseFile)
+{
+    m_library.setFileName(QDir(m_libraryDir).filePath(QString::fromLatin1(kLibraryName)));
+    if (!m_library.load()) {
+        m_prompter.message(m_messageParent, kAppTitle, QStringLiteral("Not found dll."));
+        return -1;
+    }
+    auto parse = reinterpret_cast<ParseFn>(m_library.resolve("Parse"));
+    if (!parse) {
+        // A library without the entry point is never called.
+        m_prompter.message(m_messageParent, kAppTitle,
+                           QStringLiteral("The parser library \"%1\" has no entry point \"Parse\"; nothing was parsed.")
+                               .arg(m_library.fileName()));
+        return -1;
+    }
+    // The richer entry point, when present, brings messages and progress.
+    auto run = reinterpret_cast<ParseRunFn>(m_library.resolve("TrawlerParseRun"));
+
+    const int id = m_nextId++;
+    auto worker = std::make_unique<ParseWorker>(id, captureFile, databaseFile, parse, run, m_relay);
+    connect(worker.get(), &ParseWorker::progress, this, &ParseLauncher::runProgress, Qt::QueuedConnection);
+    connect(worker.get(), &ParseWorker::done, this, &ParseLauncher::onRunDone, Qt::QueuedConnection);
+    ParseWorker* started = worker.get();
+    m_runs.emplace(id, std::move(worker));
+    emit runStarted(id, captureFile);
+    started->start();
+    return id;
+}
+
+void ParseLauncher::onRunDone(int id, int outcome)
+{
+    auto it = m_runs.find(id);
+    if (it != m_runs.end()) {
+        it->second->wait(); // done is its last act: this returns at once
+        m_runs.erase(it);
+    }
+    emit runFinished(id, outcome);
+}

@@ -1,0 +1,56 @@
+#include "ParseWorker.h"
+
+#include "MessageRelay.h"
+#include "Prompter.h"
+
+#include <exception>
+
+ParseWorker::ParseWorker(int id, const QString& captureFile, const QString& databaseFile, ParseFn parse, ParseRunFn run,
+                   std::shared_ptr<MessageRelay> relay, QObject* parent)
+    : QThread(parent), m_id(id), m_captureName(captureFile), m_captureFile(captureFile.toUtf8().toStdString()),
+      m_databaseFile(databaseFile.toUtf8().toStdString()), m_parse(parse), m_run(run), m_relay(std::move(relay))
+{
+}
+
+void ParseWorker::run()
+{
+    int outcome = kOutcomeUnknown;
+    // The library promises that nothing escapes it; should something still
+    // do so, it ends this run alone and the operator is told.
+    try {
+        if (m_run)
+            outcome = m_run(m_captureFile.c_str(), m_databaseFile.c_str(), &ParseWorker::onMessage,
+                            &ParseWorker::onProgress, this);
+        else
+            m_parse(m_captureFile.c_str(), m_databaseFile.c_str());
+    } catch (const std::exception& e) {
+        outcome = kOutcomeAborted;
+        m_relay->showAndWait(kAppTitle, QStringLiteral("The parse of \"%1\" stopped on an error: %2")
+                                            .arg(m_captureName, QString::fromUtf8(e.what())));
+    } catch (...) {
+        outcome = kOutcomeAborted;
+        m_relay->showAndWait(kAppTitle, QStringLiteral("The parse of \"%1\" stopped on an unknown error.")
+                                            .arg(m_captureName));
+    }
+    emit done(m_id, outcome);
+}
+
+void ParseWorker::onMessage(void* context, const char* caption, const char* text)
+{
+    auto* self = static_cast<ParseWorker*>(context);
+    self->m_relay->showAndWait(QString::fromUtf8(caption ? caption : ""), QString::fromUtf8(text ? text : ""));
+}
+
+void ParseWorker::onProgress(void* context, unsigned long long bytesRead, unsigned long long fileSize,
+                          unsigned long long)
+{
+    auto* self = static_cast<ParseWorker*>(context);
+    int percent = 0;
+    if (fileSize > 0)
+        percent = bytesRead >= fileSize ? 100 : int(bytesRead * 100 / fileSize);
+    // Only changes cross to the GUI thread: at most 101 events per run.
+    if (percent != self->m_lastPercent) {
+        self->m_lastPercent = percent;
+        emit self->progress(self->m_id, percent);
+    }
+}

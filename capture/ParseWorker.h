@@ -1,0 +1,52 @@
+#pragma once
+// One parse run on its own worker thread: calls the parser library with
+// its own copies of the two paths and reports progress and the outcome.
+#include <QThread>
+
+#include <memory>
+#include <string>
+
+#include "parse/ParseApi.h"
+
+class MessageRelay;
+
+using ParseFn = void (*)(const char*, const char*);
+using ParseRunFn = int (*)(const char*, const char*, TrawlerParseMessageFn, TrawlerParseProgressFn, void*);
+
+class ParseWorker : public QThread {
+    Q_OBJECT
+public:
+    // Outcome of a run whose library offers only the plain entry point,
+    // which tells nothing of how the run went.
+    static constexpr int kOutcomeUnknown = -1;
+    // Outcome of a run that the library left by an exception.
+    static constexpr int kOutcomeAborted = -2;
+
+    ParseWorker(int id, const QString& captureFile, const QString& databaseFile, ParseFn parse, ParseRunFn run,
+             std::shared_ptr<MessageRelay> relay, QObject* parent = nullptr);
+
+    int id() const { return m_id; }
+    QString captureFile() const { return m_captureName; }
+
+signals:
+    // Emitted from the worker; receivers on the GUI thread get them queued.
+    void progress(int id, int percent);
+    void done(int id, int outcome);
+
+protected:
+    void run() override;
+
+private:
+    static void onMessage(void* context, const char* caption, const char* text);
+    static void onProgress(void* context, unsigned long long bytesRead, unsigned long long fileSize,
+                           unsigned long long framesRead);
+
+    const int m_id;
+    const QString m_captureName;
+    const std::string m_captureFile;
+    const std::string m_databaseFile;
+    const ParseFn m_parse;
+    const ParseRunFn m_run;
+    std::shared_ptr<MessageRelay> m_relay;
+    int m_lastPercent = -1;
+};

@@ -1,0 +1,44 @@
+#pragma once
+#include "ReportDefinition.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trawler::reports {
+
+// The fixed reports, one function per view command. Each returns a fresh
+// value; nothing here touches a database.
+ReportDefinition icmpScannersReport();      // 32779 OnIcmpScanners
+ReportDefinition icmpScannedReport();       // 32780 OnIcmpScanned
+ReportDefinition icmpRelationsReport();     // 32781 OnIcmpRelations
+ReportDefinition icmpProbeLengthReport();   // 32782 OnIcmpProbeLength
+ReportDefinition icmpShowAllReport();       // 32783 OnIcmpShowAll
+ReportDefinition icmpTypeShareReport();     // 32793 OnIcmpTypeShare (chart only)
+ReportDefinition synShowAllReport();        // 32795 OnSynShowAll
+ReportDefinition ipMacMapReport();          // 32785 OnIpMacMap (run through IpMacMap.h)
+// networkPrefix: first three groups of the local network's address
+// ("192.168.0"), shown in the hint's capture-filter example (LocalNetwork.h).
+ReportDefinition destIpTrafficReport(const std::string& networkPrefix);   // 32787 OnDestIpTraffic
+ReportDefinition tcpPairTrafficReport();    // 32788 OnTcpPairTraffic
+ReportDefinition udpPairTrafficReport();    // 32789 OnUdpPairTraffic
+ReportDefinition lanAccessReport();         // 32790 OnLanAccess
+
+std::string destIpTrafficHint(const std::string& networkPrefix);
+
+// Every report above, in menu order (ICMP, SYN, ARP, IP traffic).
+std::vector<ReportDefinition> reportCatalogue(const std::string& networkPrefix);
+// By command-line name; nullopt for an unknown name.
+std::optional<ReportDefinition> findReport(std::string_view name, const std::string& networkPrefix);
+
+// The IP-MAC maintenance statements; values are bound as parameters
+// (1 = first placeholder), never written into the text.
+namespace ipmac_sql {
+extern const char* const kLookup;      // ?1 ip
+extern const char* const kInsert;      // ?1 ip, ?2 mac
+extern const char* const kUpdate;      // ?1 mac, ?2 ip
+extern const char* const kReference;   // ?1 ip -> field mac
+} // namespace ipmac_sql
+
+} // namespace trawler::reports

@@ -1,0 +1,76 @@
+#include "LocalNetwork.h"
+
+#include "IpMacInput.h"
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <netpacket/packet.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace trawler::reports {
+
+namespace {
+
+std::string macFromLinkLayer(const ifaddrs* list, const std::string& name)
+{
+    for (const ifaddrs* a = list; a; a = a->ifa_next) {
+        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_PACKET || name != a->ifa_name)
+            continue;
+        const auto* ll = reinterpret_cast<const sockaddr_ll*>(a->ifa_addr);
+        if (ll->sll_halen != 6)
+            return {};
+        char text[18];
+        std::snprintf(text, sizeof text, "%02x-%02x-%02x-%02x-%02x-%02x", ll->sll_addr[0], ll->sll_addr[1],
+                      ll->sll_addr[2], ll->sll_addr[3], ll->sll_addr[4], ll->sll_addr[5]);
+        return text;
+    }
+    // Some containers hide AF_PACKET entries; sysfs still knows the address.
+    std::ifstream in("/sys/class/net/" + name + "/address");
+    std::string line;
+    if (in && std::getline(in, line)) {
+        if (auto mac = normaliseMac(line))
+            return *mac;
+    }
+    return {};
+}
+
+} // namespace
+
+LocalInterface localInterface()
+{
+    LocalInterface found{"", kFallbackIp, kFallbackMac, false};
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return found;
+    for (const ifaddrs* a = list; a; a = a->ifa_next) {
+        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET)
+            continue;
+        if (!(a->ifa_flags & IFF_UP) || (a->ifa_flags & IFF_LOOPBACK))
+            continue;
+        char ip[INET_ADDRSTRLEN] = {};
+        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ifa_addr);
+        if (!::inet_ntop(AF_INET, &in->sin_addr, ip, sizeof ip))
+            continue;
+        found.name = a->ifa_name;
+        found.ip = ip;
+        found.found = true;
+        const std::string mac = macFromLinkLayer(list, found.name);
+        if (!mac.empty() && mac != "00-00-00-00-00-00")
+            found.mac = mac;
+        break;
+    }
+    ::freeifaddrs(list);
+    return found;
+}
+
+std::string networkPrefix(const std::string& ip)
+{
+    const std::string address = normaliseIpv4(ip) ? ip : std::string(kFallbackIp);
+    return address.substr(0, address.rfind('.'));
+}
+
+} // namespace trawler::reports

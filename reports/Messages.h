@@ -1,0 +1,17 @@
+#pragma once
+// The texts the reports show the operator, word for word.
+
+namespace trawler::reports::messages {
+
+inline constexpr const char* kNoDatabase = "You haven't set the Database to be analysed.";
+inline constexpr const char* kNoRecords = "没有符合条件的记录.";
+
+inline constexpr const char* kIpMacInserted = "Insert record succeed.";
+inline constexpr const char* kIpMacExists = "The ip and its mac have existed in the database.";
+inline constexpr const char* kIpMacNotIncluded =
+    "This ip has not been included in the database.Please insert it using the insert menu.";
+inline constexpr const char* kIpMacUpdated = "Record Update succeed.";
+// printf form: observed IP, reference MAC, observed MAC (all without trailing blanks).
+inline constexpr const char* kIpMacChangedFormat = "The ip address %s's mac has changed from %s to %s";
+
+} // namespace trawler::reports::messages

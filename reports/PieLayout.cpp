@@ -1,0 +1,91 @@
+#include "PieLayout.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace trawler::reports {
+
+const std::array<Rgb, 10> kSliceColours = {{
+    {255, 0, 0},
+    {0, 255, 0},
+    {0, 0, 255},
+    {255, 200, 200},
+    {255, 255, 0},
+    {0, 255, 255},
+    {255, 0, 255},
+    {20, 100, 100},
+    {150, 200, 10},
+    {10, 200, 255},
+}};
+
+Rgb sliceColour(std::size_t index)
+{
+    return kSliceColours[index % kSliceColours.size()];
+}
+
+std::string legendLine(const std::string& label, double share)
+{
+    const double percent = share * 100.0;
+    const int n = std::snprintf(nullptr, 0, "%.1f", percent);
+    std::string number(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
+    std::snprintf(number.data(), number.size(), "%.1f", percent);
+    number.resize(number.size() - 1);
+    return label + ":" + number + "%";
+}
+
+namespace {
+
+// Truncation toward zero, after a nudge of far less than a pixel: a coordinate
+// that is a whole number in exact arithmetic (sin(pi) * r) must not fall to
+// the pixel below because the double came out a hair short.
+int toPixel(double v)
+{
+    return static_cast<int>(v + (v >= 0 ? 1e-9 : -1e-9));
+}
+
+ChartPoint radialPoint(const ChartPoint& centre, float radius, double angle)
+{
+    return ChartPoint{toPixel(centre.x + radius * std::cos(angle)), toPixel(centre.y - radius * std::sin(angle))};
+}
+
+// Shares that add up to one close the pie exactly, whatever the rounding of
+// their sum (0.6 + 0.3 + 0.1 is a hair below one in doubles).
+constexpr double kClosingTolerance = 1e-9;
+
+} // namespace
+
+PieLayout layoutPie(const std::vector<Slice>& slices, const ChartRect& square, const ChartPoint& centre)
+{
+    PieLayout layout;
+    layout.square = square;
+    layout.centre = centre;
+    layout.radius = static_cast<float>(square.width()) * 0.5f;
+
+    double angle = 0.0;
+    const ChartPoint first{toPixel(centre.x + layout.radius), centre.y};
+    ChartPoint start = first;
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        PieWedge w;
+        w.colour = sliceColour(i);
+        w.startAngle = angle;
+        angle += slices[i].share * kFullTurn;
+        const bool closes = std::fabs(angle - kFullTurn) < kClosingTolerance;
+        if (closes)
+            angle = kFullTurn;
+        w.endAngle = angle;
+        w.startPoint = start;
+        w.endPoint = closes ? first : radialPoint(centre, layout.radius, angle);
+        w.legend = legendLine(slices[i].label, slices[i].share);
+        w.legendTopLeft = ChartPoint{square.right + 20, square.top + 20 * static_cast<int>(i)};
+        start = w.endPoint;
+        layout.wedges.push_back(std::move(w));
+    }
+    return layout;
+}
+
+PieLayout layoutPie(const ShareChart& chart)
+{
+    return layoutPie(chart.slices, chart.square, chart.centre);
+}
+
+} // namespace trawler::reports
