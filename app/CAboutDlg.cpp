@@ -30,7 +30,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_btnOk(new CSkinButton
 
     auto* credit = new QLabel(QStringLiteral("版权所有 (C) 2004 Trawler 开发组"), this);
     credit->setObjectName(QStringLiteral("credit"));
-    credit->setGeometry(units(40, 28, 119, 12));
+    credit->setGeometry(units(40, 28, 188, 12));
 
     m_btnOk->setObjectName(QStringLiteral("IDOK"));
     m_btnOk->setGeometry(units(178, 7, 50, 14));

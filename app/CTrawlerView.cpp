@@ -1,6 +1,7 @@
 #include "CTrawlerView.h"
 
 #include "capture/CParseDlg.h"
+#include "capture/CaptureController.h"
 #include "capture/ParseLauncher.h"
 #include "capture/Prompter.h"
 #include "db/DatabaseFile.h"
@@ -30,9 +31,11 @@ std::string fsPath(const QString& path)
 } // namespace
 
 CTrawlerView::CTrawlerView(Prompter& prompter, QWidget* parent)
-    : QWidget(parent), m_prompter(prompter), m_parse(std::make_unique<ParseLauncher>(prompter, this))
+    : QWidget(parent), m_prompter(prompter), m_parse(std::make_unique<ParseLauncher>(prompter, this)),
+      m_capture(std::make_unique<CaptureController>(prompter, this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(m_capture.get(), &CaptureController::capturingChanged, this, &CTrawlerView::setCapturing);
 }
 
 CTrawlerView::~CTrawlerView() = default;
@@ -147,17 +150,17 @@ bool CTrawlerView::InitTables(const QString& path)
 
 void CTrawlerView::OnSetSaveDir()
 {
-    // Placeholder: the capture settings arrive with the capture controller.
+    m_capture->setSaveDir();
 }
 
 void CTrawlerView::OnCaptureStart()
 {
-    // Placeholder: the capture worker arrives with the capture controller.
+    m_capture->start();
 }
 
 void CTrawlerView::OnCaptureStop()
 {
-    // Placeholder: the capture worker arrives with the capture controller.
+    m_capture->stop();
 }
 
 void CTrawlerView::OnParse()

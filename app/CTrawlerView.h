@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class CaptureController;
 class ParseLauncher;
 class Prompter;
 class QPainter;
@@ -26,8 +27,10 @@ public:
 
     Prompter& prompter() const { return m_prompter; }
     ParseLauncher& parseLauncher() const { return *m_parse; }
+    CaptureController& captureController() const { return *m_capture; }
 
     // The capture flag: while it is set the view paints the capture banner.
+    // The capture controller sets it as capture starts and stops.
     bool isCapturing() const { return m_bCapturing; }
     void setCapturing(bool capturing);
 
@@ -86,6 +89,7 @@ private:
     QString m_strCapFile;
     QString m_strParseDb;
     std::unique_ptr<ParseLauncher> m_parse;
+    std::unique_ptr<CaptureController> m_capture;
 
     // Report state, used by the report handlers.
     QString m_szDbPath;

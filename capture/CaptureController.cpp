@@ -78,8 +78,8 @@ void CaptureController::start()
 
     auto worker = std::make_unique<CaptureWorker>(m_library.entryPoints(), dialog.filter(), m_strSaveDir);
     const quint64 serial = ++m_workerSerial;
-    connect(worker.get(), &QThread::finished, this, [this, serial] { onWorkerEnded(serial); },
-            Qt::QueuedConnection);
+    connect(worker.get(), &CaptureWorker::captureEnded, this,
+            [this, serial](int, const QString& error) { onWorkerEnded(serial, error); }, Qt::QueuedConnection);
     worker->start();
     if (worker->waitForStartup(kStartupWaitMs) == CaptureWorker::Startup::Failed) {
         // Nothing is captured: say why, and no banner.
@@ -108,16 +108,14 @@ void CaptureController::stop()
         tell(error);
 }
 
-void CaptureController::onWorkerEnded(quint64 serial)
+void CaptureController::onWorkerEnded(quint64 serial, const QString& error)
 {
     // Stale news: that worker was stopped or refused already.
     if (!m_worker || serial != m_workerSerial)
         return;
     // The capture ended by itself (the interface went away, the disk filled):
     // the banner must not go on claiming that packets are captured.
-    m_worker->wait();
-    const QString error = m_worker->errorText();
-    m_worker.reset();
+    m_worker.reset(); // waits for the thread, which is just returning
     setCapturing(false);
     tell(error.isEmpty() ? QStringLiteral("Thread Ended.") : error);
 }

@@ -31,7 +31,7 @@ signals:
 
 private:
     void setCapturing(bool capturing);
-    void onWorkerEnded(quint64 serial);
+    void onWorkerEnded(quint64 serial, const QString& error);
     CFilterDlg& filterDialog();
     void tell(const QString& text);
 

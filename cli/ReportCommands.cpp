@@ -107,9 +107,6 @@ int runTable(const std::string& path, const reports::ReportDefinition& definitio
     std::vector<std::string> legend;
     try {
         reports::ReportCursor cursor = reports::ReportCursor::open(path, definition);
-        // The chart is read first, on the same snapshot the rows come from.
-        if (definition.chart)
-            legend = legendLines(cursor.shareChart());
         TableWriter writer(std::cout, format, cursor.titles());
         std::vector<reports::Row> rows;
         try {
@@ -126,6 +123,9 @@ int runTable(const std::string& path, const reports::ReportDefinition& definitio
             throw;
         }
         writer.finish();
+        // After the rows, as the view draws it; the cursor keeps both on one snapshot.
+        if (definition.chart)
+            legend = legendLines(cursor.shareChart());
     } catch (const reports::ReportError& e) {
         return fail(e);
     }

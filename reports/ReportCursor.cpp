@@ -32,6 +32,8 @@ void ReportCursor::runFirstStep(const std::string& sql)
         m_sql = sql;
         m_stmt = m_db.prepare(sql);
         m_pending = m_stmt.step();
+        if (m_pending && m_chartSpec)
+            m_chartFromRows.emplace(*m_chartSpec, m_stmt);
     } catch (const db::DbError& e) {
         throw databaseError(e);
     }
@@ -42,9 +44,10 @@ void ReportCursor::runFirstStep(const std::string& sql)
 ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinition& definition)
 {
     ReportCursor c;
+    c.m_chartSpec = definition.chart;
+    c.m_listed = definition.showsTable() || !definition.chart;
     c.openFile(dbPath);
     c.runFirstStep(definition.sql);
-    c.m_chart = definition.chart;
     if (definition.showsTable()) {
         // Fields are looked up once, by name and without regard to case; a
         // field the result lacks is the database's error, before any row.
@@ -73,9 +76,20 @@ ReportCursor ReportCursor::openSql(const std::string& dbPath, const std::string&
     return open(dbPath, free);
 }
 
+void ReportCursor::releaseWhenDone()
+{
+    // Finalising the finished query ends its read snapshot, so the file's
+    // log can be checkpointed: a list left open on screen does not hold a
+    // parse back. A chart still to come needs no snapshot then: the rows
+    // have fed it on their way.
+    if (!m_pending)
+        m_stmt = db::Statement();
+}
+
 void ReportCursor::fail(const std::exception& e)
 {
     m_pending = false;
+    m_chartFromRows.reset();
     m_stmt = db::Statement();
     throw databaseError(e);
 }
@@ -90,17 +104,20 @@ std::size_t ReportCursor::fetch(std::size_t maxRows, std::vector<Row>& out)
             for (int index : m_indices)
                 row.push_back(m_stmt.value(index).toText());
             out.push_back(std::move(row));
+            if (m_chartFromRows)
+                m_chartFromRows->add(m_stmt);
             ++added;
             ++m_fetched;
             m_pending = m_stmt.step();
         }
+        if (!m_pending && m_chartFromRows && !m_chart) {
+            m_chart = m_chartFromRows->finish();
+            m_chartFromRows.reset();
+        }
     } catch (const db::DbError& e) {
         fail(e);
     }
-    // Finalising the finished query ends its read snapshot at once, so a
-    // parse writing the same file is not held back by a list left open.
-    if (!m_pending)
-        m_stmt = db::Statement();
+    releaseWhenDone();
     return added;
 }
 
@@ -111,16 +128,27 @@ std::vector<Row> ReportCursor::fetchAll()
     return rows;
 }
 
-ShareChart ReportCursor::shareChart()
+const ShareChart& ReportCursor::shareChart()
 {
-    if (!m_chart)
+    if (!m_chartSpec)
         throw std::logic_error("This report has no share chart.");
+    if (m_chart)
+        return *m_chart;
     try {
-        db::Statement st = m_db.prepare(m_sql);
-        return buildShareChart(st, *m_chart);
+        if (!m_listed && m_pending && m_fetched == 0) {
+            // Nothing is listed: the chart takes the cursor's own pass.
+            m_chart = buildShareChart(m_stmt, *m_chartSpec, true);
+            m_pending = false;
+        } else {
+            db::Statement st = m_db.prepare(m_sql);
+            m_chart = buildShareChart(st, *m_chartSpec, false);
+        }
     } catch (const db::DbError& e) {
-        throw databaseError(e);
+        fail(e);
     }
+    m_chartFromRows.reset();
+    releaseWhenDone();
+    return *m_chart;
 }
 
 } // namespace trawler::reports

@@ -22,10 +22,11 @@ using Row = std::vector<Cell>;
 // handing out the rows in the result's order a batch at a time, so a view
 // can list hundreds of thousands of rows without holding them all.
 //
-//   auto cursor = ReportCursor::open(dbPath, icmpScannersReport());   // throws ReportError
+//   ReportCursor cursor = ReportCursor::open(dbPath, destIpTrafficReport(prefix));  // throws ReportError
 //   std::vector<Row> rows;
-//   cursor.fetch(200, rows);              // as the list scrolls, until atEnd()
-//   ShareChart chart = cursor.shareChart();  // chart reports only
+//   cursor.fetch(200, rows);                  // first screenful: show it
+//   ShareChart chart = cursor.shareChart();   // chart reports: then draw the pie
+//   cursor.fetch(200, rows);                  // further rows as the list scrolls, until atEnd()
 //
 // open() carries out the checks every report makes, in order: a database is
 // chosen (an empty path gives Kind::NoDatabase), the file opens, the statement
@@ -33,12 +34,16 @@ using Row = std::vector<Cell>;
 // database layer, then or later, is Kind::Database with the layer's own
 // description.
 //
-// While rows remain unfetched the cursor holds a read snapshot of the file (a
-// parse may go on writing it; the cursor keeps seeing the state it started
-// on). The query is released as soon as the last row has been handed out and
-// the connection when the cursor is destroyed; a view should drop the cursor
-// of a report it replaces. A cursor is movable, not copyable, and is used by one thread at
-// a time (it may be opened on a worker and handed over).
+// Snapshot: the list and its chart describe the file as it was when open()
+// ran, even while a parse goes on writing it: a second pass for the chart
+// runs on the same connection while the list's query is still open, and once
+// every row has been fetched the chart comes from those rows. The snapshot is
+// released as soon as the last row has been handed out; the connection closes
+// with the cursor. A view
+// should drop the cursor of a report it replaces.
+//
+// A cursor is movable, not copyable, and used by one thread at a time (it
+// may be opened on a worker and handed over).
 class ReportCursor {
 public:
     // A fixed report: the result's fields named by the definition's columns,
@@ -70,11 +75,13 @@ public:
     std::size_t rowsFetched() const { return m_fetched; }
 
     // The share chart of a chart report (the definition given to open() has
-    // a ChartSpec). Runs the statement once more over the whole result on
-    // this connection, before the first fetch() ideally, so the chart and the
-    // list describe the same snapshot. Throws ReportError on a database
-    // failure, std::logic_error for a report without a chart.
-    ShareChart shareChart();
+    // a ChartSpec), over the whole result of the cursor's snapshot, whenever
+    // it is asked for. Free once every row has been fetched (the rows feed it
+    // as they go by); before that it takes a second pass over the result (for
+    // a chart-only report whose rows were never fetched, the cursor's own
+    // pass). Computed once, then kept. Throws ReportError on a database failure,
+    // std::logic_error for a report without a chart.
+    const ShareChart& shareChart();
 
     // The cursor's own connection, for lookups that belong to the same report
     // (the IP-MAC map checks each row against the reference bindings on it).
@@ -84,13 +91,17 @@ private:
     ReportCursor() = default;
     void openFile(const std::string& dbPath);
     void runFirstStep(const std::string& sql);
+    void releaseWhenDone();
     [[noreturn]] void fail(const std::exception& e);
 
     db::Database m_db;
     db::Statement m_stmt;
     std::vector<int> m_indices;          // statement field of each column
     std::vector<std::string> m_titles;
-    std::optional<ChartSpec> m_chart;
+    std::optional<ChartSpec> m_chartSpec;
+    std::optional<ShareChart> m_chart;
+    std::optional<ShareChartBuilder> m_chartFromRows;   // fed by fetch()
+    bool m_listed = true;                // the rows are meant to be listed
     std::string m_sql;
     bool m_pending = false;              // the statement stands on a row not yet handed out
     std::size_t m_fetched = 0;

@@ -18,42 +18,59 @@ int requireField(const db::Statement& st, const std::string& name)
 
 } // namespace
 
-ShareChart buildShareChart(db::Statement& st, const ChartSpec& spec)
+ShareChartBuilder::ShareChartBuilder(const ChartSpec& spec, const db::Statement& st) : m_spec(spec)
+{
+    for (const auto& f : spec.labelFields)
+        m_labelIndices.push_back(requireField(st, f));
+    m_amountIndex = requireField(st, spec.amountField);
+}
+
+void ShareChartBuilder::add(const db::Statement& st)
+{
+    const db::Value amountValue = st.value(m_amountIndex);
+    std::optional<double> amount;
+    if (!amountValue.isNull()) {
+        amount = amountValue.toDouble();
+        m_total += *amount;
+    }
+    ++m_rowCount;
+    // A sorted chart must see every row before it knows which become slices.
+    if (m_spec.sortByAmount || m_rows.size() < kMaxSlices) {
+        std::vector<std::optional<std::string>> parts;
+        parts.reserve(m_labelIndices.size());
+        for (int index : m_labelIndices)
+            parts.push_back(st.value(index).toText());
+        m_rows.push_back(ShareRow{sliceLabel(parts), amount});
+    }
+}
+
+ShareChart ShareChartBuilder::finish() const
 {
     ShareChart chart;
-    chart.centre = spec.centre;
-    chart.square = spec.square;
-    chart.legendX = spec.legendX;
-
-    std::vector<int> labelIndices;
-    for (const auto& f : spec.labelFields)
-        labelIndices.push_back(requireField(st, f));
-    const int amountIndex = requireField(st, spec.amountField);
-
-    // Only the rows that can become slices are kept; a sorted chart must see
-    // every row before it knows which ones those are.
-    std::vector<ShareRow> rows;
-    double total = 0.0;
-    std::vector<std::optional<std::string>> parts(labelIndices.size());
-    while (st.step()) {
-        const db::Value amountValue = st.value(amountIndex);
-        std::optional<double> amount;
-        if (!amountValue.isNull()) {
-            amount = amountValue.toDouble();
-            total += *amount;
-        }
-        ++chart.rowCount;
-        if (spec.sortByAmount || rows.size() < kMaxSlices) {
-            for (std::size_t i = 0; i < labelIndices.size(); ++i)
-                parts[i] = st.value(labelIndices[i]).toText();
-            rows.push_back(ShareRow{sliceLabel(parts), amount});
-        }
+    chart.centre = m_spec.centre;
+    chart.square = m_spec.square;
+    chart.legendX = m_spec.legendX;
+    chart.total = m_total;
+    chart.rowCount = m_rowCount;
+    if (m_spec.sortByAmount) {
+        std::vector<ShareRow> sorted = m_rows;
+        sortByAmount(sorted);
+        chart.slices = computeSlices(sorted, m_total, m_spec.threshold);
+    } else {
+        chart.slices = computeSlices(m_rows, m_total, m_spec.threshold);
     }
-    if (spec.sortByAmount)
-        sortByAmount(rows);
-    chart.total = total;
-    chart.slices = computeSlices(rows, total, spec.threshold);
     return chart;
+}
+
+ShareChart buildShareChart(db::Statement& st, const ChartSpec& spec, bool onFirstRow)
+{
+    if (!onFirstRow && !st.step())
+        return ShareChartBuilder(spec, st).finish();
+    ShareChartBuilder builder(spec, st);
+    do
+        builder.add(st);
+    while (st.step());
+    return builder.finish();
 }
 
 } // namespace trawler::reports

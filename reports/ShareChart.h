@@ -4,6 +4,8 @@
 #include "ShareMath.h"
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace trawler::db {
@@ -22,10 +24,30 @@ struct ShareChart {
     int legendX = 0;
 };
 
-// Reads a freshly prepared (or reset) statement to its end and fills the
-// chart by the spec: label and amount fields by name, total over all rows,
-// slices from the first kMaxSlices rows (after sorting when the spec asks),
-// cut at the threshold. Throws db::DbError.
-ShareChart buildShareChart(db::Statement& statement, const ChartSpec& spec);
+// Fills a chart row by row from a statement's result: label and amount
+// fields by name, total over all rows, slices from the first kMaxSlices rows
+// (after sorting when the spec asks), cut at the threshold.
+class ShareChartBuilder {
+public:
+    // Resolves the spec's fields on the statement; throws db::DbError when
+    // the result lacks one.
+    ShareChartBuilder(const ChartSpec& spec, const db::Statement& statement);
+    // The row the statement stands on.
+    void add(const db::Statement& statement);
+    ShareChart finish() const;
+
+private:
+    ChartSpec m_spec;
+    std::vector<int> m_labelIndices;
+    int m_amountIndex = -1;
+    std::vector<ShareRow> m_rows;   // only those that can become slices
+    double m_total = 0.0;
+    std::size_t m_rowCount = 0;
+};
+
+// Reads a statement to its end into a chart. onFirstRow: the statement
+// already stands on its first row (else it has not been stepped yet).
+// Throws db::DbError.
+ShareChart buildShareChart(db::Statement& statement, const ChartSpec& spec, bool onFirstRow);
 
 } // namespace trawler::reports

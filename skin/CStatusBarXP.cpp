@@ -40,6 +40,11 @@ QRect CStatusBarXP::messagePaneRect() const
     return QRect(QPoint(2, 2), QPoint(right, height() - 3));
 }
 
+QRect CStatusBarXP::paneOutline(const QWidget* pane) const
+{
+    return pane->geometry().adjusted(-2, -1, 1, 1) & rect();
+}
+
 void CStatusBarXP::paintEvent(QPaintEvent* event)
 {
     QStatusBar::paintEvent(event);
@@ -51,7 +56,7 @@ void CStatusBarXP::paintEvent(QPaintEvent* event)
         auto* w = qobject_cast<QWidget*>(o);
         if (!w || !w->isVisible() || w->isWindow() || w->inherits("QSizeGrip"))
             continue;
-        p.drawRect(w->geometry().adjusted(-2, -1, 1, 0));
+        p.drawRect(paneOutline(w).adjusted(0, 0, -1, -1));
     }
     const QRect message = messagePaneRect();
     if (message.width() > 8)

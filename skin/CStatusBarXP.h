@@ -17,6 +17,9 @@ public:
     QList<QLabel*> setIndicators(const QStringList& texts);
     QList<QLabel*> indicators() const { return m_indicators; }
 
+    // Outline of a pane widget: 2 pixels left and 1 pixel above and right
+    // and below it, within the bar.
+    QRect paneOutline(const QWidget* pane) const;
     // Rectangle of the message pane: from the left edge to the first pane.
     QRect messagePaneRect() const;
 

@@ -4,6 +4,7 @@
 #include "SkinColours.h"
 #include "SkinPalette.h"
 
+#include <QEvent>
 #include <QLayout>
 #include <QPainter>
 #include <QStyleOptionToolBar>
@@ -22,8 +23,33 @@ CToolBarXP::CToolBarXP(const QString& title, QWidget* parent) : QToolBar(title, 
 void CToolBarXP::init()
 {
     setIconSize(QSize(skin::kImageWidth, skin::kImageWidth));
-    if (layout())
-        layout()->setContentsMargins(borders());
+    applyBorders();
+    connect(this, &QToolBar::orientationChanged, this, [this] { applyBorders(); });
+}
+
+void CToolBarXP::applyBorders()
+{
+    QLayout* l = layout();
+    if (!l)
+        return;
+    l->setSpacing(0);
+    const QMargins b = borders();
+    if (orientation() == Qt::Vertical) {
+        l->setContentsMargins(b);
+        return;
+    }
+    // Qt's toolbar layout sizes a horizontal bar from left + right and
+    // top + bottom, but places its first row at (top, left): hand it the
+    // margins so that both come out as the borders say.
+    l->setContentsMargins(b.top(), b.left(), b.left() + b.right() - b.top(), b.top() + b.bottom() - b.left());
+}
+
+bool CToolBarXP::event(QEvent* event)
+{
+    const bool handled = QToolBar::event(event);
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::Polish)
+        applyBorders();
+    return handled;
 }
 
 QSize CToolBarXP::buttonSize(QSize iconSize)

@@ -28,7 +28,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void init();
+    // The toolbar layout re-reads margins and spacing from the style on every
+    // style change; the skin's borders go back on after it.
+    void applyBorders();
 };

@@ -20,6 +20,7 @@ namespace {
 constexpr int kTextLeftInset = 4;
 constexpr int kTextRightInset = 15;
 constexpr int kTabExtra = 15;
+constexpr int kSystemCheckWidth = 15;
 
 int textFlags(const QWidget* w, const QStyleOption* opt)
 {
@@ -105,7 +106,10 @@ QSize popupItemSize(const QStyleOptionMenuItem* opt, QSize contents)
     int width = fm.horizontalAdvance(opt->text.section(QLatin1Char('\t'), 0, 0));
     // QMenu hands in the label's size already; take the larger (mnemonics
     // are measured without their '&').
-    width = std::max(width, contents.width()) + 2 * kImageWidth + 2;
+    // On top of text + 2 images + 2 the window system gives an owner-drawn
+    // item its check-mark width; without it the label would run into the
+    // 15-pixel right inset of the text area.
+    width = std::max(width, contents.width()) + 2 * kImageWidth + 2 + kSystemCheckWidth;
     if (opt->text.contains(QLatin1Char('\t')))
         width += kTabExtra;
     const int height = std::max(systemMenuHeight(QFontMetrics(opt->font)), kImageHeight + 8);

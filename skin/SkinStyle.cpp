@@ -7,6 +7,8 @@
 #include "SkinPalette.h"
 
 #include <QApplication>
+
+#include <algorithm>
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -71,19 +73,53 @@ void SkinStyle::unpolish(QWidget* widget)
     QProxyStyle::unpolish(widget);
 }
 
+namespace {
+
+// What lies under a popup that is about to show: the screen, with the
+// program's own windows rendered over it. Rendering our windows rather than
+// trusting the screen keeps a popup that is still closing (the one the menu
+// bar is switching away from) out of the new popup's shadow.
+QImage backdropUnder(const QWidget* popup)
+{
+    const QRect g = popup->geometry();
+    QImage backdrop(g.size(), QImage::Format_RGB32);
+    backdrop.fill(Qt::black);
+    QPainter p(&backdrop);
+    if (QScreen* screen = popup->screen()) {
+        const QPoint origin = screen->geometry().topLeft();
+        const QPixmap shot = screen->grabWindow(0, g.x() - origin.x(), g.y() - origin.y(), g.width(), g.height());
+        if (!shot.isNull())
+            p.drawPixmap(0, 0, shot);
+    }
+    // Plain windows first, dialogs over them, the active window last.
+    QList<QWidget*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == popup || !w->isVisible() || w->isMinimized() || (w->windowType() == Qt::Popup) ||
+            (w->windowType() == Qt::ToolTip) || !w->geometry().intersects(g))
+            continue;
+        windows.append(w);
+    }
+    std::stable_sort(windows.begin(), windows.end(), [](const QWidget* a, const QWidget* b) {
+        auto rank = [](const QWidget* w) { return w->isActiveWindow() ? 2 : (w->windowType() == Qt::Dialog ? 1 : 0); };
+        return rank(a) < rank(b);
+    });
+    for (QWidget* w : windows) {
+        const QRect overlap = w->geometry() & g;
+        const QRect source(overlap.topLeft() - w->geometry().topLeft(), overlap.size());
+        w->render(&p, overlap.topLeft() - g.topLeft(), QRegion(source), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    return backdrop;
+}
+
+} // namespace
+
 bool SkinStyle::eventFilter(QObject* watched, QEvent* event)
 {
     auto* menu = qobject_cast<QMenu*>(watched);
     if (menu && event->type() == QEvent::Show) {
-        // Read the screen under the popup before the popup covers it: the
-        // own shadow is that backdrop darkened.
-        QImage backdrop;
-        if (QScreen* screen = menu->screen()) {
-            const QRect g = menu->geometry();
-            const QPoint origin = screen->geometry().topLeft();
-            backdrop = screen->grabWindow(0, g.x() - origin.x(), g.y() - origin.y(), g.width(), g.height()).toImage();
-        }
-        menu->setProperty(kBackdropProperty, backdrop);
+        // Taken before the popup covers the screen: the own shadow is this
+        // backdrop darkened.
+        menu->setProperty(kBackdropProperty, backdropUnder(menu));
     } else if (menu && event->type() == QEvent::Hide) {
         menu->setProperty(kBackdropProperty, QVariant());
     }

@@ -322,7 +322,8 @@ TEST_F(LiveController, StartStopAndSecondStartRefused)
     ASSERT_EQ(written.size(), 1u);
     const auto file = trawler::test::readCaptureFile(written[0].string());
     ASSERT_TRUE(file.opened);
-    EXPECT_EQ(file.frames.size(), 4u) << "two echo requests and their replies, no UDP";
+    EXPECT_EQ(trawler::test::countOwnEchoes(file.frames), 4) << "two echo requests and their replies";
+    EXPECT_EQ(trawler::test::countOwnUdp(file.frames), 0) << "UDP passed the ICMP filter";
 
     // Late news of the stopped worker changes nothing; a second stop says nothing.
     QCoreApplication::processEvents();
@@ -353,5 +354,31 @@ TEST_F(LiveController, DestroyingTheControllerStopsTheCaptureCleanly)
     EXPECT_TRUE(prompter.messages.empty());
     const auto written = files();
     ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(trawler::test::readCaptureFile(written[0].string()).frames.size(), 2u);
+    EXPECT_EQ(trawler::test::countOwnEchoes(trawler::test::readCaptureFile(written[0].string()).frames), 2);
+}
+
+TEST_F(LiveController, CaptureEndingByItselfClearsTheBannerAndSaysWhy)
+{
+    CaptureLibrary::setDirectory(QStringLiteral(TRAWLER_BINARY_DIR "/tests/fake-capture-failing"));
+    CaptureController controller(prompter, nullptr);
+    QSignalSpy changes(&controller, &CaptureController::capturingChanged);
+    useTempDir(controller);
+    prompter.answers.push_back(chooseFilter(0));
+    controller.start();
+    EXPECT_TRUE(controller.isCapturing());
+    ASSERT_TRUE(changes.count() == 2 || changes.wait(5000));
+    ASSERT_EQ(changes.count(), 2);
+    EXPECT_FALSE(controller.isCapturing());
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].caption, "Trawler");
+    EXPECT_TRUE(prompter.messages[0].text.contains("the interface went down"));
+    controller.stop();
+    EXPECT_EQ(prompter.messages.size(), 1u) << "nothing left to stop";
+
+    // A library without the entry point "Capture" is never called.
+    CaptureLibrary::setDirectory(QStringLiteral(TRAWLER_BINARY_DIR "/tests/fake-capture-noentry"));
+    controller.start();
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    EXPECT_TRUE(prompter.messages[1].text.contains("no entry point \"Capture\""));
+    EXPECT_FALSE(controller.isCapturing());
 }

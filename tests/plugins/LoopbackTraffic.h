@@ -24,6 +24,18 @@ inline std::uint16_t internetChecksum(const std::vector<std::uint8_t>& bytes)
     return static_cast<std::uint16_t>(~sum);
 }
 
+// Tests of other processes may capture on lo at the same time: this
+// process's echoes carry its own identifier, its datagrams its own payload.
+inline std::uint16_t ownEchoIdentifier()
+{
+    return static_cast<std::uint16_t>(::getpid() & 0xffff);
+}
+
+inline std::string ownUdpPayload()
+{
+    return "udp datagram " + std::to_string(::getpid());
+}
+
 inline sockaddr_in loopbackAddress(std::uint16_t port)
 {
     sockaddr_in to{};
@@ -43,7 +55,9 @@ inline bool pingLoopback(int count)
     const sockaddr_in to = loopbackAddress(0);
     for (int seq = 1; seq <= count; ++seq) {
         // type 8, code 0, checksum, identifier, sequence number, payload
-        std::vector<std::uint8_t> message{8, 0, 0, 0, 0x54, 0x52, 0, static_cast<std::uint8_t>(seq),
+        const std::uint16_t id = ownEchoIdentifier();
+        std::vector<std::uint8_t> message{8, 0, 0, 0, static_cast<std::uint8_t>(id >> 8),
+                                          static_cast<std::uint8_t>(id & 0xff), 0, static_cast<std::uint8_t>(seq),
                                           'p', 'i', 'n', 'g'};
         const std::uint16_t sum = internetChecksum(message);
         message[2] = static_cast<std::uint8_t>(sum >> 8);
@@ -66,8 +80,9 @@ inline bool sendUdpOverLoopback(int count)
               ::bind(receiver, reinterpret_cast<const sockaddr*>(&bound), sizeof bound) == 0 &&
               ::getsockname(receiver, reinterpret_cast<sockaddr*>(&bound), &length) == 0;
     for (int i = 0; ok && i < count; ++i) {
-        const char payload[] = "udp datagram";
-        ok = ::sendto(sender, payload, sizeof payload, 0, reinterpret_cast<const sockaddr*>(&bound), sizeof bound) > 0;
+        const std::string payload = ownUdpPayload();
+        ok = ::sendto(sender, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&bound),
+                      sizeof bound) > 0;
     }
     if (sender >= 0)
         ::close(sender);
@@ -116,6 +131,36 @@ inline int icmpType(const std::vector<std::uint8_t>& frame)
     if (ipProtocol(frame) != 1 || (frame[14] & 0x0f) != 5 || frame.size() < 35)
         return -1;
     return frame[34];
+}
+
+// Echo requests (type 8) or replies (type 0) of this process in `frames`.
+inline int countOwnEchoes(const std::vector<std::vector<std::uint8_t>>& frames, int type)
+{
+    int count = 0;
+    for (const auto& frame : frames) {
+        // identifier: bytes 4-5 of the ICMP header at offset 34
+        if (icmpType(frame) == type && frame.size() >= 40 &&
+            ((frame[38] << 8) | frame[39]) == ownEchoIdentifier())
+            ++count;
+    }
+    return count;
+}
+
+inline int countOwnEchoes(const std::vector<std::vector<std::uint8_t>>& frames)
+{
+    return countOwnEchoes(frames, 8) + countOwnEchoes(frames, 0);
+}
+
+inline int countOwnUdp(const std::vector<std::vector<std::uint8_t>>& frames)
+{
+    const std::string payload = ownUdpPayload();
+    int count = 0;
+    for (const auto& frame : frames) {
+        if (ipProtocol(frame) == 17 &&
+            std::string(frame.begin(), frame.end()).find(payload) != std::string::npos)
+            ++count;
+    }
+    return count;
 }
 
 } // namespace trawler::test

@@ -133,6 +133,34 @@ TEST_F(ShareChartTest, TrafficChartsShareTheTotalOfAllRows)
     EXPECT_EQ(c.fetchAll().size(), 300u);
 }
 
+TEST_F(ShareChartTest, ChartAndListDescribeOneSnapshot)
+{
+    for (int i = 0; i < 20; ++i)
+        ip("10.0.0.1", "10.0.1." + std::to_string(i), "TCP", 1, 1, 100 + i);
+    ReportCursor early = ReportCursor::open(path, destIpTrafficReport("10.0.0"));
+    ReportCursor late = ReportCursor::open(path, destIpTrafficReport("10.0.0"));
+    std::vector<Row> firstRows;
+    early.fetch(5, firstRows);
+
+    // A parse commits more traffic while both lists are open.
+    ip("10.0.0.1", "10.0.9.9", "TCP", 1, 1, 100000);
+
+    // One chart from a second pass, one from the rows as they went by.
+    const ShareChart fromPass = early.shareChart();
+    const auto rows = late.fetchAll();
+    const ShareChart fromRows = late.shareChart();
+    double listed = 0;
+    for (const auto& r : rows)
+        listed += std::stod(*r[3]);
+    for (const ShareChart* c : {&fromPass, &fromRows}) {
+        EXPECT_EQ(c->total, listed);
+        EXPECT_EQ(c->rowCount, 20u);
+        EXPECT_EQ(c->slices.size(), 20u);
+        EXPECT_EQ(c->slices[0].label, "10.0.1.19");
+    }
+    EXPECT_EQ(ReportCursor::open(path, destIpTrafficReport("10.0.0")).shareChart().total, listed + 100000);
+}
+
 TEST(PieLayoutTest, SharesThatAddUpToOneCloseThePie)
 {
     const std::vector<Slice> slices{{"10.0.0.2", 0.6}, {"10.0.0.3", 0.3}, {"10.0.0.4", 0.1}};

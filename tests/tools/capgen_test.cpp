@@ -365,3 +365,13 @@ TEST(CapgenCommand, WritesTheLibrarysBytesAndRefusesBadArguments)
     EXPECT_NE(contents(dir.file("log")).find("none/x.pcap"), std::string::npos) << "the error names the file";
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.pcap")));
 }
+
+TEST(Capgen, TheCommittedSampleIsWhatItsCommandWrites)
+{
+    const std::string sample = std::string(TRAWLER_SOURCE_DIR) + "/samples/demo.cap";
+    if (!std::filesystem::exists(sample))
+        GTEST_SKIP() << "samples/demo.cap is not in this tree";
+    TempDir dir;
+    EXPECT_EQ(generateBytes(dir, Scenario::Demo, 1), contents(sample))
+        << "samples/demo.cap is stale: remake it with trawler-capgen --scenario demo --seed 1 -o samples/demo.cap";
+}

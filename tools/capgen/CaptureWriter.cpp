@@ -29,7 +29,7 @@ CaptureWriter::CaptureWriter(const std::string& path, std::uint32_t snapLength)
         throw CaptureWriteError("libpcap could not make a capture handle");
     std::FILE* file = std::fopen(m_tempPath.c_str(), "wb");
     if (file == nullptr) {
-        const std::string message = systemError("cannot create", m_tempPath);
+        const std::string message = systemError("cannot create", m_path);
         pcap_close(m_pcap);
         throw CaptureWriteError(message);
     }
@@ -81,7 +81,7 @@ void CaptureWriter::commit()
     std::FILE* file = pcap_dump_file(m_dumper);
     errno = 0;
     if (pcap_dump_flush(m_dumper) != 0 || std::ferror(file) != 0) {
-        const std::string message = systemError("cannot write", m_tempPath);
+        const std::string message = systemError("cannot write", m_path);
         discard();
         throw CaptureWriteError(message);
     }

@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        return app.exit(e) == 0 ? 0 : 2; // help is a success; a usage error is status 2
     }
     options.scenario = *scenarioByName(scenarioName);
     if (framesOption->count() > 0)

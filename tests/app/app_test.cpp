@@ -1,0 +1,415 @@
+// The desktop shell: menus and toolbar against the command tables, the main
+// window's place, size and title, the painted caption (hit testing, hover
+// images, buttons, moving and resizing), the view's painting, the database
+// commands through scripted dialogs, the About box and the document keys.
+#include "capture/ScriptedPrompter.h"
+#include "TempDir.h"
+
+#include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
+#include "app/CTrawlerApp.h"
+#include "app/CTrawlerDoc.h"
+#include "app/CTrawlerView.h"
+#include "db/Database.h"
+#include "db/DatabaseFile.h"
+#include "skin/CSkinButton.h"
+#include "skin/CStatusBarXP.h"
+#include "skin/CToolBarXP.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+struct Item {
+    int id;
+    const char* text;
+    const char* prompt;
+    const char* tip;
+};
+struct Menu {
+    const char* title;
+    std::vector<Item> items;
+};
+
+// The menu bar as the operator must find it.
+const std::vector<Menu> kExpectedMenus = {
+    {"文件(&F)",
+     {{32775, "建立mdb文件", "建立新的MDB文件", ""},
+      {32776, "初始化mdb文件", "初始化MDB文件，在选定的mdb中建表", ""},
+      {57665, "退出(&X)", "退出应用程序；提示保存文档", "退出"}}},
+    {"截包(&C)",
+     {{32777, "设置保存目录", "", "设置CAP文件保存目录"},
+      {32772, "开始(&B)", "", "开始截包"},
+      {32773, "停止(&V)", "", "停止截包"}}},
+    {"解析(&P)", {{32774, "选择cap文件及数据库位置...", "", "选择要解析的MDB文件以及存放位置"}}},
+    {"ICMP分析",
+     {{32778, "选择要分析的数据库", "", "选择要分析的数据库"},
+      {32779, "统计扫描者", "", "统计ICMP扫描者"},
+      {32780, "统计被扫描者", "", "统计ICMP被扫描者"},
+      {32781, "统计扫描关系", "", "统计ICMP扫描关系"},
+      {32782, "扫描者所用ICMP数据包总长度", "统计扫描者所用数据包长度", ""},
+      {32793, "各ICMP包类型所占百分比", "", "显示各ICMP包类型所占百分比"},
+      {32783, "显示数据库中所有ICMP数据", "显示ICMP表中所有数据", ""}}},
+    {"ARP分析",
+     {{32784, "选择要分析的数据库", "选择要分析的数据库", ""},
+      {32816, "插入数据到IP-MAC映射表", "", "插入数据到IP-MAC表"},
+      {32792, "修改IP-MAC映射关系", "", "修改IP-MAC映射关系"},
+      {32785, "得到本网IP与MAC映射表", "", "得到本网IP与MAC映射表，提示MAC发生改变的IP"}}},
+    {"IP流量分析",
+     {{32786, "选择要分析的数据库", "选择要分析的数据库", ""},
+      {32787, "目的IP流量统计", "", "目的IP流量统计"},
+      {32788, "TCP端端连接流量统计", "", "TCP端端流量统计"},
+      {32789, "UDP端端连接流量统计", "", "UDP端端流量统计"},
+      {32790, "局域网互访关系统计", "", "局域网互访关系统计"}}},
+    {"SYN分析",
+     {{32794, "选择要分析的数据库", "选择要分析的数据库", ""},
+      {32795, "显示数据库中所有数据", "", "显示SYN表中所有数据"}}},
+    {"帮助(&H)",
+     {{57664, "关于 Trawler(&A)...", "显示程序信息，版本号和版权", "关于"}, {32820, "帮助主题", "", ""}}},
+};
+
+const std::vector<int> kExpectedToolbar = {32777, 32772, 32773, 32774, 32778, 32779, 32780, 32781, 32793,
+                                           32816, 32792, 32785, 32787, 32788, 32789, 32790, 32795, 57664};
+
+QString u(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QColor pixel(const QImage& image, const QPoint& at)
+{
+    return image.pixelColor(at);
+}
+
+bool hasColour(const QImage& image, const QRect& area, const QColor& colour)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+QPoint centre(const QRect& r)
+{
+    return r.center();
+}
+
+} // namespace
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<CTrawlerApp> m_app;
+
+    CMainFrame* start()
+    {
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_app = std::make_unique<CTrawlerApp>(*m_prompter);
+        if (!m_app->InitInstance())
+            return nullptr;
+        return m_app->mainFrame();
+    }
+
+private slots:
+    void cleanup()
+    {
+        m_app.reset();
+        m_prompter.reset();
+    }
+
+    void menuBarFollowsTheCommandTables()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        const QList<QAction*> menus = frame->menuBar()->actions();
+        QCOMPARE(menus.size(), int(kExpectedMenus.size()));
+        for (int m = 0; m < menus.size(); ++m) {
+            QCOMPARE(menus[m]->text(), u(kExpectedMenus[m].title));
+            const QList<QAction*> items = menus[m]->menu()->actions();
+            const auto& expected = kExpectedMenus[m].items;
+            QCOMPARE(items.size(), int(expected.size())); // no separators either
+            for (int i = 0; i < items.size(); ++i) {
+                const QString where = QStringLiteral("%1 / %2").arg(menus[m]->text(), items[i]->text());
+                QVERIFY2(!items[i]->isSeparator() && items[i]->isEnabled() && !items[i]->isCheckable(),
+                         qPrintable(where));
+                QCOMPARE(items[i]->data().toInt(), expected[i].id);
+                QCOMPARE(items[i]->text(), u(expected[i].text));
+                QCOMPARE(items[i]->statusTip(), u(expected[i].prompt));
+                if (*expected[i].tip)
+                    QCOMPARE(items[i]->toolTip(), u(expected[i].tip));
+                QCOMPARE(frame->action(expected[i].id), items[i]);
+            }
+        }
+    }
+
+    void toolbarHasEighteenButtonsInOrder()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        const QList<QAction*> buttons = frame->toolBar()->actions();
+        QCOMPARE(buttons.size(), int(kExpectedToolbar.size()));
+        QImage previous;
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons[i]->data().toInt(), kExpectedToolbar[i]);
+            QVERIFY(!buttons[i]->isSeparator());
+            const QImage image = buttons[i]->icon().pixmap(16, 16).toImage();
+            QCOMPARE(image.size(), QSize(16, 16));
+            QVERIFY2(image != previous, "each button has its own image");
+            previous = image;
+        }
+        const QImage strip(":/toolbar.png");
+        QCOMPARE(strip.size(), QSize(288, 16));
+    }
+
+    void mainWindowStartsInPlace()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        QCOMPARE(frame->geometry(), QRect(100, 10, 600, 530));
+        QCOMPARE(frame->windowTitle(), QStringLiteral("Trawler-拖网渔船"));
+        QVERIFY(frame->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(frame->isVisible());
+        QCOMPARE(frame->messagePane()->text(), QStringLiteral("就绪"));
+        QStringList panes;
+        for (QLabel* label : frame->statusBarXP()->findChildren<QLabel*>())
+            panes << label->text();
+        QCOMPARE(panes, (QStringList{"就绪", "大写", "数字", "滚动"}));
+        QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Local AppWizard-Generated Applications"));
+
+        // Parse progress takes the message pane while parses run.
+        frame->showParseProgress(1, "/data/lan.cap", 0);
+        frame->showParseProgress(1, QString(), 42);
+        QVERIFY(frame->messagePane()->text().contains("lan.cap: 42%"));
+        frame->endParseProgress(1);
+        QCOMPARE(frame->messagePane()->text(), QStringLiteral("就绪"));
+    }
+
+    void captionButtonsAreHitAndHoverLights()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        using H = CMainFrame::HitArea;
+        QCOMPARE(frame->closeRect(), QRect(600 - 4 - 16, 4, 16, 15));
+        QCOMPARE(frame->maximizeRect(), QRect(600 - 4 - 16 - 19, 4, 16, 15));
+        QCOMPARE(frame->minimizeRect(), QRect(600 - 4 - 16 - 38, 4, 16, 15));
+        QCOMPARE(frame->hitTest(centre(frame->closeRect())), H::Close);
+        QCOMPARE(frame->hitTest(centre(frame->maximizeRect())), H::Maximize);
+        QCOMPARE(frame->hitTest(centre(frame->minimizeRect())), H::Minimize);
+        QCOMPARE(frame->hitTest({300, 12}), H::Caption);
+        QCOMPARE(frame->hitTest({1, 300}), H::Left);
+        QCOMPARE(frame->hitTest({598, 300}), H::Right);
+        QCOMPARE(frame->hitTest({300, 528}), H::Bottom);
+        QCOMPARE(frame->hitTest({599, 529}), H::BottomRight);
+        QCOMPARE(frame->hitTest({300, 300}), H::Client);
+
+        // Hovering shows the hot image; moving away restores the normal one.
+        const QImage hot(":/caption/138.png");
+        const QImage normal(":/caption/134.png");
+        const QPoint inButton(3, 11); // on the face, off the glyph
+        QVERIFY(hot.pixelColor(inButton) != normal.pixelColor(inButton));
+        QTest::mouseMove(frame, centre(frame->closeRect()));
+        QCOMPARE(frame->hoveredButton(), H::Close);
+        QImage shot = frame->grab().toImage();
+        QCOMPARE(pixel(shot, frame->closeRect().topLeft() + inButton), hot.pixelColor(inButton));
+        QTest::mouseMove(frame, {300, 12});
+        QCOMPARE(frame->hoveredButton(), H::Client);
+        shot = frame->grab().toImage();
+        QCOMPARE(pixel(shot, frame->closeRect().topLeft() + inButton), normal.pixelColor(inButton));
+
+        // Maximise does nothing; minimise minimises; close closes.
+        QTest::mouseClick(frame, Qt::LeftButton, {}, centre(frame->maximizeRect()));
+        QVERIFY(!frame->isMaximized());
+        QCOMPARE(frame->size(), QSize(600, 530));
+        QTest::mouseClick(frame, Qt::LeftButton, {}, centre(frame->minimizeRect()));
+        QVERIFY(frame->isMinimized());
+        frame->showNormal();
+        QTest::mouseClick(frame, Qt::LeftButton, {}, centre(frame->closeRect()));
+        QVERIFY(!frame->isVisible());
+    }
+
+    void captionMovesAndEdgesResize()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        QTest::mousePress(frame, Qt::LeftButton, {}, {300, 12});
+        QTest::mouseMove(frame, {350, 42});
+        QTest::mouseRelease(frame, Qt::LeftButton, {}, {350, 42});
+        QCOMPARE(frame->pos(), QPoint(150, 40));
+        QCOMPARE(frame->size(), QSize(600, 530));
+
+        QTest::mousePress(frame, Qt::LeftButton, {}, {598, 300});
+        QTest::mouseMove(frame, {638, 300});
+        QTest::mouseRelease(frame, Qt::LeftButton, {}, {638, 300});
+        QCOMPARE(frame->geometry(), QRect(150, 40, 640, 530));
+
+        // Dragging the left edge far right stops at the least usable width.
+        QTest::mousePress(frame, Qt::LeftButton, {}, {1, 300});
+        QTest::mouseMove(frame, {2000, 300});
+        QTest::mouseRelease(frame, Qt::LeftButton, {}, {2000, 300});
+        QVERIFY(frame->width() >= frame->minimumSizeHint().width());
+        QCOMPARE(frame->geometry().right(), 150 + 640 - 1);
+    }
+
+    void viewPaintsBackgroundBannerAndStaticColours()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        CTrawlerView* view = m_app->view();
+        QVERIFY(view->isVisible());
+        const QColor grey(128, 128, 128), cyan(0, 255, 255), bannerGround(132, 130, 132);
+        const QRect banner(10, 10, 200, 12);
+
+        QImage shot = view->grab().toImage();
+        QCOMPARE(pixel(shot, {300, 200}), grey);
+        QVERIFY(!hasColour(shot, banner, cyan));
+        QVERIFY(view->findChildren<QWidget*>().isEmpty());
+
+        view->setCapturing(true);
+        shot = view->grab().toImage();
+        QCOMPARE(pixel(shot, {10, 10}), bannerGround);
+        QVERIFY(hasColour(shot, banner, cyan));
+        QCOMPARE(pixel(shot, {9, 9}), grey);
+
+        view->setCapturing(false);
+        shot = view->grab().toImage();
+        QVERIFY(!hasColour(shot, banner, cyan));
+        QCOMPARE(pixel(shot, {10, 10}), grey);
+
+        // A static control shows blue text on its own button-face ground.
+        auto* hint = new QLabel(QStringLiteral("WWWW"), view);
+        hint->setGeometry(0, 305, 200, 40);
+        hint->show();
+        shot = view->grab().toImage();
+        const QColor face = hint->palette().color(QPalette::Button);
+        QVERIFY(face != grey);
+        QCOMPARE(pixel(shot, {190, 340}), face);
+        QVERIFY(hasColour(shot, QRect(0, 305, 100, 40), QColor(0, 0, 255)));
+    }
+
+    void createAndInitialiseDatabases()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        ScriptedPrompter& prompter = *m_prompter;
+        trawler::test::TempDir dir;
+        const QString mdb = QString::fromStdString(dir.file("new capture.mdb"));
+
+        // Cancelling either chooser shows nothing.
+        frame->routeCommand(32775);
+        frame->routeCommand(32776);
+        QVERIFY(prompter.messages.empty());
+        QCOMPARE(prompter.choosers[0].kind, QStringLiteral("save"));
+        QCOMPARE(prompter.choosers[0].title, QStringLiteral("选择要保存mdb文件的地址"));
+        QCOMPARE(prompter.choosers[0].initialName, QStringLiteral("*.mdb"));
+        QCOMPARE(prompter.choosers[0].filter, QStringLiteral("Microsoft Access文件(*.mdb)"));
+        QCOMPARE(prompter.choosers[1].kind, QStringLiteral("open"));
+        QCOMPARE(prompter.choosers[1].title, QStringLiteral("选择要初始化的mdb文件"));
+
+        prompter.answers = {mdb, mdb, mdb};
+        frame->routeCommand(32775);
+        QCOMPARE(prompter.texts(), QStringList{"File Created."});
+        QCOMPARE(prompter.messages.back().caption, QStringLiteral("Trawler"));
+
+        // The file exists now: it is refused and left as it is.
+        frame->routeCommand(32775);
+        QCOMPARE(prompter.messages.size(), size_t(2));
+        QVERIFY(prompter.texts().last() != "File Created.");
+        QVERIFY(prompter.texts().last().contains("exists"));
+
+        frame->routeCommand(32776);
+        QCOMPARE(prompter.texts().last(), QStringLiteral("The mdb file has been initialized."));
+        trawler::db::Database db(QFile::encodeName(mdb).toStdString());
+        std::vector<std::string> tables;
+        for (const std::string& name : db.listTables())
+            if (name.rfind("sqlite_", 0) != 0)
+                tables.push_back(name);
+        QCOMPARE(tables, (std::vector<std::string>{"arp", "ip", "history", "icmp", "syn", "pccount", "ipmac"}));
+
+        // A file that does not exist: the layer's error, and no file appears.
+        const QString missing = QString::fromStdString(dir.file("missing.mdb"));
+        prompter.answers = {missing};
+        frame->routeCommand(32776);
+        QVERIFY(prompter.texts().last() != "The mdb file has been initialized.");
+        QVERIFY(!prompter.texts().last().isEmpty());
+        QVERIFY(!QFile::exists(missing));
+    }
+
+    void aboutBoxAndDocumentCommands()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        ScriptedPrompter& prompter = *m_prompter;
+        QString title, version, credit, ok;
+        prompter.onExec = [&](QDialog& dialog) {
+            auto& about = dynamic_cast<CAboutDlg&>(dialog);
+            title = about.windowTitle();
+            version = about.findChild<QLabel*>("version")->text();
+            credit = about.findChild<QLabel*>("credit")->text();
+            ok = about.okButton()->text();
+            about.okButton()->click();
+            return about.result();
+        };
+        frame->action(57664)->trigger();
+        QCOMPARE(title, QStringLiteral("关于 Trawler"));
+        QCOMPARE(version, QStringLiteral("Trawler 0.99 版"));
+        QVERIFY(credit.contains("2004"));
+        QCOMPARE(ok, QStringLiteral("确定"));
+
+        // Save writes an empty file; a later save needs no chooser.
+        trawler::test::TempDir dir;
+        const QString doc = QString::fromStdString(dir.file("a.trw"));
+        QFile seed(doc);
+        QVERIFY(seed.open(QIODevice::WriteOnly));
+        seed.write("leftover");
+        seed.close();
+        QCOMPARE(frame->action(ID_FILE_SAVE)->shortcut(), QKeySequence("Ctrl+S"));
+        QCOMPARE(frame->action(ID_FILE_OPEN)->shortcut(), QKeySequence("Ctrl+O"));
+        QCOMPARE(frame->action(ID_FILE_NEW)->shortcut(), QKeySequence("Ctrl+N"));
+        prompter.answers = {doc};
+        frame->action(ID_FILE_SAVE)->trigger();
+        QCOMPARE(QFileInfo(doc).size(), 0);
+        const size_t asked = prompter.choosers.size();
+        frame->action(ID_FILE_SAVE)->trigger();
+        QCOMPARE(prompter.choosers.size(), asked);
+
+        // A document that cannot be read is reported, not taken.
+        prompter.answers = {QString::fromStdString(dir.file("nowhere.trw"))};
+        frame->action(ID_FILE_OPEN)->trigger();
+        QVERIFY(prompter.texts().last().contains("nowhere.trw"));
+        QCOMPARE(m_app->document()->pathName(), doc);
+    }
+
+    void dialogsTakeTheProgramsColours()
+    {
+        QVERIFY(start());
+        QMessageBox box(QMessageBox::NoIcon, "Trawler", "text");
+        box.ensurePolished();
+        QCOMPARE(box.palette().color(QPalette::Window), QColor(160, 180, 220));
+        QCOMPARE(box.palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+
+    void helpWithoutTheFileDoesNothing()
+    {
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        trawler::test::TempDir dir;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir.path().string()));
+        frame->routeCommand(32820);
+        QDir::setCurrent(before);
+        QVERIFY(m_prompter->messages.empty());
+    }
+};
+
+QTEST_MAIN(AppTest)
+#include "app_test.moc"

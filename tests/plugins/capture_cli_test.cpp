@@ -1,0 +1,146 @@
+// trawler-cli capture: limits, Ctrl-C and refusals, on the loopback interface.
+#include "LoopbackTraffic.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using trawler::test::TempDir;
+
+extern char** environ;
+
+namespace {
+
+// trawler-cli with its output in files of the scratch folder.
+class CliRun {
+public:
+    CliRun(const TempDir& scratch, std::vector<std::string> args) : m_out(scratch.file("out.txt")), m_err(scratch.file("err.txt"))
+    {
+        args.insert(args.begin(), TRAWLER_BINARY_DIR "/bin/trawler-cli");
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        m_spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~CliRun()
+    {
+        if (m_spawned && !m_reaped) {
+            ::kill(m_pid, SIGKILL);
+            wait();
+        }
+    }
+    bool spawned() const { return m_spawned; }
+    void interrupt() { ::kill(m_pid, SIGINT); }
+    int wait()
+    {
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_reaped = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string out() const { return slurp(m_out); }
+    std::string err() const { return slurp(m_err); }
+
+private:
+    static std::string slurp(const std::string& path)
+    {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::string m_out, m_err;
+    pid_t m_pid = -1;
+    bool m_spawned = false;
+    bool m_reaped = false;
+};
+
+// Only this process's echoes: ICMP identifier at bytes 4-5 (RFC 792).
+std::string ownEchoFilter()
+{
+    return "icmp and icmp[4:2] = " + std::to_string(trawler::test::ownEchoIdentifier());
+}
+
+bool waitForFile(const fs::path& dir)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (fs::directory_iterator(dir) != fs::directory_iterator())
+            return true;
+        std::this_thread::sleep_for(25ms);
+    }
+    return false;
+}
+
+class CaptureCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "live capture on lo needs root (CAP_NET_RAW)";
+        ::setenv("TRAWLER_CAPTURE_INTERFACE", "lo", 1);
+        ASSERT_TRUE(fs::create_directory(m_scratch.path() / "caps"));
+        m_caps = (m_scratch.path() / "caps").string();
+    }
+    TempDir m_scratch;
+    std::string m_caps;
+};
+
+} // namespace
+
+TEST_F(CaptureCli, CtrlCStopsCleanlyAndReportsFileAndCount)
+{
+    CliRun run(m_scratch, {"capture", m_caps, "--interface", "lo", "--filter", ownEchoFilter()});
+    ASSERT_TRUE(run.spawned());
+    ASSERT_TRUE(waitForFile(m_caps)) << run.err();
+    trawler::test::pingLoopback(2);
+    std::this_thread::sleep_for(300ms);
+    run.interrupt();
+    EXPECT_EQ(run.wait(), 0) << run.err();
+
+    const fs::path file = *fs::directory_iterator(m_caps);
+    EXPECT_EQ(run.out(), file.string() + "\n4 packets\n");
+    EXPECT_EQ(trawler::test::countOwnEchoes(trawler::test::readCaptureFile(file.string()).frames), 4);
+}
+
+TEST_F(CaptureCli, PacketLimitEndsTheCapture)
+{
+    CliRun run(m_scratch, {"capture", m_caps, "-i", "lo", "-f", ownEchoFilter(), "--count", "1", "--seconds", "20"});
+    ASSERT_TRUE(waitForFile(m_caps)) << run.err();
+    trawler::test::pingLoopback(1);
+    EXPECT_EQ(run.wait(), 0) << run.err();
+    EXPECT_NE(run.out().find("\n1 packet\n"), std::string::npos) << run.out();
+}
+
+TEST_F(CaptureCli, RefusalsExitWithTheReasonAndNoFile)
+{
+    CliRun notEthernet(m_scratch, {"capture", m_caps, "--interface", "any"});
+    EXPECT_EQ(notEthernet.wait(), 1);
+    EXPECT_NE(notEthernet.err().find("not an Ethernet interface"), std::string::npos) << notEthernet.err();
+    EXPECT_EQ(notEthernet.out(), "");
+
+    CliRun badFilter(m_scratch, {"capture", m_caps, "-i", "lo", "--filter", "port"});
+    EXPECT_EQ(badFilter.wait(), 1);
+    EXPECT_NE(badFilter.err().find("Invalid capture filter"), std::string::npos) << badFilter.err();
+
+    CliRun zeroCount(m_scratch, {"capture", m_caps, "-i", "lo", "--count", "0"});
+    EXPECT_EQ(zeroCount.wait(), 2) << "a usage error";
+    EXPECT_TRUE(fs::is_empty(m_caps));
+}
