@@ -7,8 +7,6 @@
 #include "SkinPalette.h"
 
 #include <QApplication>
-
-#include <algorithm>
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,7 +14,8 @@
 #include <QScreen>
 #include <QStyleFactory>
 #include <QStyleOption>
-#include <QToolButton>
+
+#include <algorithm>
 
 namespace skin {
 namespace {

@@ -122,7 +122,7 @@ TEST_F(SkinRender, FocusedButtonShowsBlueEdgesUntilHovered)
     auto* other = new CSkinButton(QStringLiteral("No"), &window);
     other->setGeometry(10, 40, 80, 24);
     window.show();
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     button->setFocus();
     QApplication::processEvents();
     ASSERT_TRUE(button->hasFocus());
@@ -200,13 +200,13 @@ struct TestMenu {
         greyed->setEnabled(false);
         menu.adjustSize();
     }
-    QImage image_() { return render(menu); }
+    QImage rendered() { return render(menu); }
 };
 
 TEST_F(SkinRender, PopupItemsColumnBackgroundAndFrame)
 {
     TestMenu t;
-    const QImage img = t.image_();
+    const QImage img = t.rendered();
     const QRect plain = t.menu.actionGeometry(t.plain);
     // Items sit inside the 3-pixel frame and leave the 4-pixel shadow free.
     EXPECT_EQ(plain.left(), kPopupFrameWidth);
@@ -261,7 +261,7 @@ TEST_F(SkinRender, SelectedPopupItemIsFramedAndLiftsItsImage)
 {
     TestMenu t;
     t.menu.setActiveAction(t.plain);
-    QImage img = t.image_();
+    QImage img = t.rendered();
     const QRect plain = t.menu.actionGeometry(t.plain);
     EXPECT_EQ(at(img, plain.left(), plain.top()), toQColor(popup.frame));
     EXPECT_EQ(at(img, plain.right(), plain.bottom()), toQColor(popup.frame));
@@ -269,7 +269,7 @@ TEST_F(SkinRender, SelectedPopupItemIsFramedAndLiftsItsImage)
     EXPECT_EQ(at(img, plain.right() - 2, plain.center().y()), toQColor(popup.selection));
 
     t.menu.setActiveAction(t.image);
-    img = t.image_();
+    img = t.rendered();
     const QRect item = t.menu.actionGeometry(t.image);
     const QPoint slot(item.left() + 3, item.top() + (item.height() - 16) / 2);
     EXPECT_EQ(at(img, slot.x() - 1, slot.y() - 1), QColor(Qt::red)) << "image lifted 1 up-left";
@@ -279,7 +279,7 @@ TEST_F(SkinRender, SelectedPopupItemIsFramedAndLiftsItsImage)
 
     // A greyed item still shows as selected.
     t.menu.setActiveAction(t.greyed);
-    img = t.image_();
+    img = t.rendered();
     const QRect greyed = t.menu.actionGeometry(t.greyed);
     EXPECT_EQ(at(img, greyed.right() - 2, greyed.center().y()), toQColor(popup.selection));
 }
@@ -291,7 +291,7 @@ TEST_F(SkinRender, PopupOwnShadowDarkensTheBackdrop)
     QImage backdrop(t.menu.size(), QImage::Format_RGB32);
     backdrop.fill(QColor(200, 100, 50));
     t.menu.setProperty(kBackdropProperty, backdrop);
-    const QImage img = t.image_();
+    const QImage img = t.rendered();
     const int w = img.width(), h = img.height();
     const Rgb under{200, 100, 50};
     EXPECT_EQ(at(img, w - 1, 2), QColor(200, 100, 50)) << "top 4 rows unchanged";
@@ -315,11 +315,12 @@ TEST_F(SkinRender, PopupBackdropIsTheProgramWindowUnderIt)
     window.setPalette(pal);
     window.setGeometry(50, 50, 400, 300);
     window.show();
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     QApplication::processEvents();
 
     TestMenu stale;
     stale.menu.popup(QPoint(100, 100));
+    QApplication::processEvents();
     TestMenu t;
     t.menu.popup(QPoint(100, 100));
     QApplication::processEvents();
@@ -327,7 +328,7 @@ TEST_F(SkinRender, PopupBackdropIsTheProgramWindowUnderIt)
     ASSERT_EQ(backdrop.size(), t.menu.size());
     EXPECT_EQ(at(backdrop, backdrop.width() - 1, backdrop.height() - 1), QColor(20, 140, 60));
     EXPECT_EQ(at(backdrop, 10, 10), QColor(20, 140, 60));
-    const QImage img = t.image_();
+    const QImage img = t.rendered();
     EXPECT_EQ(at(img, img.width() - 1, 40), toQColor(darken({20, 140, 60}, 30)));
     stale.menu.hide();
     t.menu.hide();
