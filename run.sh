@@ -12,7 +12,7 @@ scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" libgtest-
 
 build=build
 cmake -S . -B "$build" >/dev/null
-cmake --build "$build" --target trawler trawler-cli -j"$(nproc)"
+cmake --build "$build" --target trawler trawler-cli Parse capture -j"$(nproc)"
 bin="$build/bin"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -3,15 +3,28 @@
 // state that the commands share and receives every command but About, Exit
 // and the document's own.
 #include <QColor>
+#include <QFont>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <string>
 
 class CaptureController;
+class CSkinButton;
 class ParseLauncher;
 class Prompter;
+class QLabel;
 class QPainter;
+class QPlainTextEdit;
+class QTreeView;
+class ReportListModel;
+
+namespace trawler::reports {
+struct ReportDefinition;
+struct ShareChart;
+} // namespace trawler::reports
 
 class CTrawlerView : public QWidget {
     Q_OBJECT
@@ -66,6 +79,20 @@ public:
     void OnUdpPairTraffic();
     void OnLanAccess();
 
+    // What the reports show; null while the control does not exist.
+    QTreeView* reportList() const { return m_pReportList; }
+    ReportListModel* reportModel() const;
+    QLabel* hintStatic() const { return m_pHintStatic; }
+    QLabel* queryLabel() const { return m_stQueryLabel; }
+    QPlainTextEdit* queryEdit() const { return m_editQuery; }
+    CSkinButton* queryButton() const { return m_btnQuery; }
+    QString databasePath() const { return m_szDbPath; }
+    bool chartShown() const { return m_bShowChart; }
+    // The chart the view paints while chartShown().
+    const trawler::reports::ShareChart& chart() const;
+    // The network prefix of the destination-traffic hint.
+    QString networkPrefix() const;
+
     // The paths the last parse command handed on.
     QString lastCaptureFile() const { return m_strCapFile; }
     QString lastParseDatabase() const { return m_strParseDb; }
@@ -83,6 +110,17 @@ private:
     // own button-face background.
     void OnCtlColor(QWidget* control);
 
+    // Report plumbing (CTrawlerViewReports.cpp).
+    void ClearReport();
+    void RunTableReport(const trawler::reports::ReportDefinition& definition);
+    void ShowPairTraffic(const trawler::reports::ReportDefinition& definition);
+    QTreeView* CreateReportList(int listBottom, ReportListModel* model);
+    void ShowHint(const QString& text, const QRect& rect);
+    void BuildQueryPanel();
+    void ShowError(const QString& text);
+    void RouteCommand(int id);
+    std::string DbPath() const;
+
     Prompter& m_prompter;
     QString m_szFileName; // file-name buffer of the create and initialise dialogs
     bool m_bCapturing = false;
@@ -93,5 +131,14 @@ private:
 
     // Report state, used by the report handlers.
     QString m_szDbPath;
+    // 12 pixels high, face "宋体": the font of the report controls.
+    static QFont makeTextFont();
+    QFont m_fontText = makeTextFont();
+    QPointer<QTreeView> m_pReportList;
+    QPointer<QLabel> m_pHintStatic;
+    QPointer<QLabel> m_stQueryLabel;
+    QPointer<QPlainTextEdit> m_editQuery;
+    QPointer<CSkinButton> m_btnQuery;
     bool m_bShowChart = false;
+    std::shared_ptr<trawler::reports::ShareChart> m_chart; // created by the first chart report
 };
