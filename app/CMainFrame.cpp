@@ -4,8 +4,10 @@
 
 #include "skin/CStatusBarXP.h"
 #include "skin/CToolBarXP.h"
+#include "skin/MenuTitle.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -54,6 +56,49 @@ Qt::Edges edgesOf(CMainFrame::HitArea area)
     default: return {};
     }
 }
+// The caption icon's menu: the window commands a user expects, under the
+// program's title band. Maximise stays greyed: the frame cannot be
+// maximised, as its caption button shows.
+void showSystemMenu(CMainFrame* frame, const QPoint& at, const std::function<void(CMainFrame::HitArea)>& beginDrag)
+{
+    auto* menu = frame->findChild<QMenu*>(QStringLiteral("systemMenu"), Qt::FindDirectChildrenOnly);
+    if (!menu) {
+        menu = new QMenu(frame);
+        menu->setObjectName(QStringLiteral("systemMenu"));
+        QAction* restore = menu->addAction(QStringLiteral("还原(&R)"), frame, &QWidget::showNormal);
+        restore->setObjectName(QStringLiteral("restore"));
+        QAction* move = menu->addAction(QStringLiteral("移动(&M)"));
+        move->setObjectName(QStringLiteral("move"));
+        QAction* size = menu->addAction(QStringLiteral("大小(&S)"));
+        size->setObjectName(QStringLiteral("size"));
+        menu->addAction(QStringLiteral("最小化(&N)"), frame, &QWidget::showMinimized)
+            ->setObjectName(QStringLiteral("minimize"));
+        QAction* maximize = menu->addAction(QStringLiteral("最大化(&X)"));
+        maximize->setObjectName(QStringLiteral("maximize"));
+        maximize->setEnabled(false);
+        menu->addSeparator();
+        QAction* close = menu->addAction(QStringLiteral("关闭(&C)"), frame, &QWidget::close);
+        close->setObjectName(QStringLiteral("close"));
+        close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+        close->setShortcutVisibleInContextMenu(true);
+        skin::addMenuTitle(menu, QStringLiteral("拖网渔船"));
+        QObject::connect(menu, &QMenu::aboutToShow, frame, [frame, restore, move, size] {
+            const bool normal = !frame->isMinimized() && !frame->isMaximized();
+            restore->setEnabled(!normal);
+            move->setEnabled(normal);
+            size->setEnabled(normal);
+        });
+    }
+    QAction* move = menu->findChild<QAction*>(QStringLiteral("move"));
+    QAction* size = menu->findChild<QAction*>(QStringLiteral("size"));
+    // The drag starts only for this opening's choice.
+    QObject::disconnect(move, &QAction::triggered, nullptr, nullptr);
+    QObject::disconnect(size, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(move, &QAction::triggered, frame, [beginDrag] { beginDrag(CMainFrame::HitArea::Caption); });
+    QObject::connect(size, &QAction::triggered, frame, [beginDrag] { beginDrag(CMainFrame::HitArea::BottomRight); });
+    menu->popup(at);
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
@@ -154,14 +199,10 @@ bool CMainFrame::createStatusBar()
     m_paneMessage = new QLabel(QStringLiteral("就绪"), m_wndStatusBar);
     m_wndStatusBar->addWidget(m_paneMessage, 1);
     // The lock indicators: the window system does not report lock states,
-    // so they stand greyed.
-    for (const char* text : {"大写", "数字", "滚动"}) {
-        auto* pane = new QLabel(menuText(text), m_wndStatusBar);
+    // so they stand greyed. The bar outlines its panes itself.
+    const QStringList indicators{menuText("大写"), menuText("数字"), menuText("滚动")};
+    for (QLabel* pane : m_wndStatusBar->setIndicators(indicators))
         pane->setEnabled(false);
-        pane->setFrameShape(QFrame::Panel);
-        pane->setFrameShadow(QFrame::Sunken);
-        m_wndStatusBar->addPermanentWidget(pane);
-    }
     setStatusBar(m_wndStatusBar);
     return true;
 }
@@ -313,6 +354,12 @@ CMainFrame::HitArea CMainFrame::hitTest(const QPoint& pos) const
 
 void CMainFrame::mousePressEvent(QMouseEvent* event)
 {
+    // A move or size begun from the system menu ends with the next click.
+    if (m_dragArea != HitArea::Client && mouseGrabber() == this) {
+        releaseMouse();
+        m_dragArea = HitArea::Client;
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QMainWindow::mousePressEvent(event);
         return;
@@ -331,6 +378,21 @@ void CMainFrame::mousePressEvent(QMouseEvent* event)
     case HitArea::Client:
         QMainWindow::mousePressEvent(event);
         return;
+    case HitArea::Icon: {
+        // Move and Size follow the pointer until the next click, as they do
+        // from the keyboard; the pointer starts where a drag would.
+        const auto beginDrag = [this](HitArea area) {
+            const QPoint anchor = area == HitArea::Caption ? QPoint(width() / 2, kCaptionHeight / 2)
+                                                           : QPoint(width() - 1, height() - 1);
+            QCursor::setPos(mapToGlobal(anchor));
+            m_dragArea = area;
+            m_dragStart = mapToGlobal(anchor);
+            m_geometryAtPress = geometry();
+            grabMouse();
+        };
+        showSystemMenu(this, mapToGlobal(m_rcIcon.bottomLeft() + QPoint(0, 1)), beginDrag);
+        return;
+    }
     default:
         break;
     }

@@ -4,21 +4,22 @@
 // and the document's own.
 #include <QColor>
 #include <QFont>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QString>
+#include <QTreeView>
 #include <QWidget>
+
+#include "skin/CSkinButton.h"
 
 #include <memory>
 #include <string>
 
 class CaptureController;
-class CSkinButton;
 class ParseLauncher;
 class Prompter;
-class QLabel;
 class QPainter;
-class QPlainTextEdit;
-class QTreeView;
 class ReportListModel;
 
 namespace trawler::reports {

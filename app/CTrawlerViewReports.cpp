@@ -1,25 +1,439 @@
 // The report commands of the view: database choice, table reports, the
-// share chart and the free query. Each handler below is a placeholder that
-// does nothing yet; the report engine takes them over.
+// share chart, the free query and the IP-MAC bindings. Each report opens its
+// own connection through a ReportCursor; the list keeps that cursor and
+// fetches further rows from it as the operator scrolls, so the first rows show
+// at once and a long result never turns into a mass of widgets.
 #include "CTrawlerView.h"
 
+#include "CIpMacDlg.h"
+#include "CMainFrame.h"
+#include "CQueryResultDlg.h"
+#include "CommandTable.h"
+#include "LocalNetworkSample.h"
+#include "ReportListModel.h"
+#include "ReportListView.h"
+#include "ShareChartPainter.h"
+
+#include "capture/Prompter.h"
+#include "reports/Catalogue.h"
+#include "reports/FreeQuery.h"
+#include "reports/IpMacMap.h"
+#include "reports/IpMacStore.h"
+#include "reports/LocalNetwork.h"
+#include "reports/ReportCursor.h"
+#include "reports/ReportError.h"
+#include "skin/CSkinButton.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QTreeView>
 
-void CTrawlerView::OnSelectDatabase() {}
-void CTrawlerView::OnIcmpScanners() {}
-void CTrawlerView::OnIcmpScanned() {}
-void CTrawlerView::OnIcmpRelations() {}
-void CTrawlerView::OnIcmpProbeLength() {}
-void CTrawlerView::OnIcmpShowAll() {}
-void CTrawlerView::OnIcmpTypeShare() {}
-void CTrawlerView::OnSynShowAll() {}
-void CTrawlerView::OnCustomQuery() {}
-void CTrawlerView::OnIpMacMap() {}
-void CTrawlerView::OnInsertIpMac() {}
-void CTrawlerView::OnModifyIpMac() {}
-void CTrawlerView::OnDestIpTraffic() {}
-void CTrawlerView::OnTcpPairTraffic() {}
-void CTrawlerView::OnUdpPairTraffic() {}
-void CTrawlerView::OnLanAccess() {}
+#include <optional>
 
-void CTrawlerView::DrawShareChart(QPainter&) {}
+using trawler::reports::ReportCursor;
+using trawler::reports::ReportDefinition;
+using trawler::reports::ReportError;
+namespace reports = trawler::reports;
+
+namespace {
+
+const QString kMdbFilter = QStringLiteral("Microsoft Access文件(*.mdb)");
+const QString kMdbPattern = QStringLiteral("*.mdb");
+
+// Control ids of the report controls, kept as a property for whoever
+// addresses them.
+constexpr int kListId = 1;
+constexpr int kHintId = 65535;
+constexpr int kQueryLabelId = 11;
+constexpr int kQueryEditId = 1;
+
+const QRect kQueryLabelRect(QPoint(0, 390), QPoint(45 - 1, 425 - 1));
+const QRect kQueryEditRect(QPoint(50, 390), QPoint(520 - 1, 425 - 1));
+const QRect kQueryButtonRect(QPoint(525, 390), QPoint(585 - 1, 425 - 1));
+
+QRect toQRect(const reports::ChartRect& r)
+{
+    return QRect(r.left, r.top, r.width(), r.height());
+}
+
+// The pointer shows the engine at work while a statement runs to its first
+// row; it is gone again before any message box.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+QFont CTrawlerView::makeTextFont()
+{
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    return font;
+}
+
+ReportListModel* CTrawlerView::reportModel() const
+{
+    return m_pReportList ? qobject_cast<ReportListModel*>(m_pReportList->model()) : nullptr;
+}
+
+const reports::ShareChart& CTrawlerView::chart() const
+{
+    static const reports::ShareChart kEmpty;
+    return m_chart ? *m_chart : kEmpty;
+}
+
+QString CTrawlerView::networkPrefix() const
+{
+    return fromUtf8(reports::networkPrefix(localNetworkSample().ip));
+}
+
+std::string CTrawlerView::DbPath() const
+{
+    return QFile::encodeName(m_szDbPath).toStdString();
+}
+
+void CTrawlerView::ShowError(const QString& text)
+{
+    m_prompter.message(this, kAppTitle, text);
+}
+
+void CTrawlerView::RouteCommand(int id)
+{
+    // Through the main window's routing when the view sits in one; a view
+    // on its own receives its command directly.
+    if (auto* frame = qobject_cast<CMainFrame*>(window())) {
+        frame->routeCommand(id);
+        return;
+    }
+    if (const CommandInfo* command = findCommand(id)) {
+        CommandTargets targets;
+        targets.view = this;
+        command->handler(targets);
+    }
+}
+
+// ---- database choice ----
+
+void CTrawlerView::OnSelectDatabase()
+{
+    // The earlier choice is gone at once: cancelling leaves none.
+    m_szDbPath = kMdbPattern;
+    m_szDbPath = m_prompter.openFileName(this, QStringLiteral("选择mdb文件"), m_szDbPath, kMdbFilter);
+}
+
+// ---- the report controls ----
+
+void CTrawlerView::ClearReport()
+{
+    delete m_pReportList;
+    delete m_pHintStatic;
+    m_bShowChart = false;
+    update();
+}
+
+QTreeView* CTrawlerView::CreateReportList(int listBottom, ReportListModel* model)
+{
+    delete m_pReportList;
+    QTreeView* list = makeReportListView(model, this);
+    model->setParent(list);
+    list->setProperty("controlId", kListId);
+    list->setFont(font());
+    list->setGeometry(0, 0, reports::kListWidth, listBottom);
+    // A failure while scrolling is shown once the scrolling is over, not
+    // from inside the list's own layout.
+    connect(model, &ReportListModel::fetchFailed, list, [this](const QString& text) { ShowError(text); },
+            Qt::QueuedConnection);
+    list->show();
+    m_pReportList = list;
+    return list;
+}
+
+void CTrawlerView::ShowHint(const QString& text, const QRect& rect)
+{
+    delete m_pHintStatic;
+    auto* hint = new QLabel(text, this);
+    hint->setObjectName(QStringLiteral("hint"));
+    hint->setProperty("controlId", kHintId);
+    hint->setWordWrap(true);
+    hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    hint->setTextFormat(Qt::PlainText);
+    hint->setFont(m_fontText);
+    hint->setGeometry(rect);
+    hint->show();
+    m_pHintStatic = hint;
+}
+
+void CTrawlerView::BuildQueryPanel()
+{
+    // Rebuilt after every report that lists rows: typed text is gone.
+    delete m_stQueryLabel;
+    delete m_editQuery;
+    delete m_btnQuery;
+
+    m_stQueryLabel = new QLabel(QStringLiteral("自定义查询:"), this);
+    m_stQueryLabel->setObjectName(QStringLiteral("queryLabel"));
+    m_stQueryLabel->setProperty("controlId", kQueryLabelId);
+    m_stQueryLabel->setFrameShape(QFrame::Box);
+    m_stQueryLabel->setWordWrap(true);
+    m_stQueryLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_stQueryLabel->setFont(m_fontText);
+    m_stQueryLabel->setGeometry(kQueryLabelRect);
+
+    m_editQuery = new QPlainTextEdit(this);
+    m_editQuery->setObjectName(QStringLiteral("queryEdit"));
+    m_editQuery->setProperty("controlId", kQueryEditId);
+    m_editQuery->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_editQuery->setGeometry(kQueryEditRect);
+
+    m_btnQuery = new CSkinButton(QStringLiteral("开始查询"), this);
+    m_btnQuery->setObjectName(QStringLiteral("queryButton"));
+    m_btnQuery->setProperty("controlId", ID_CUSTOM_QUERY);
+    m_btnQuery->setFont(m_fontText);
+    m_btnQuery->setGeometry(kQueryButtonRect);
+    connect(m_btnQuery, &QPushButton::clicked, this, [this] { RouteCommand(ID_CUSTOM_QUERY); });
+
+    m_stQueryLabel->show();
+    m_editQuery->show();
+    m_btnQuery->show();
+}
+
+// ---- table reports ----
+
+void CTrawlerView::RunTableReport(const ReportDefinition& definition)
+{
+    ClearReport();
+    std::unique_ptr<ReportListModel> model;
+    try {
+        BusyCursor busy;
+        ReportCursor cursor = ReportCursor::open(DbPath(), definition);
+        model = std::make_unique<ReportListModel>(cursor.titles());
+        model->setCursor(std::move(cursor));
+    } catch (const ReportError& e) {
+        ShowError(fromUtf8(e.what()));
+        return;
+    }
+    ReportListModel* rows = model.release();
+    CreateReportList(definition.listBottom, rows);
+    try {
+        rows->fetchBatch();
+        if (definition.chart) {
+            // The shares are of the whole result; for a long one this reads
+            // it once more, after the first rows are on screen.
+            repaint();
+            BusyCursor busy;
+            const reports::ShareChart& chart = rows->cursor()->shareChart();
+            m_chart = std::make_shared<reports::ShareChart>(chart);
+            m_bShowChart = true;
+            update();
+        }
+    } catch (const ReportError& e) {
+        // The rows listed so far stay; no chart, no hint.
+        ShowError(fromUtf8(e.what()));
+        return;
+    }
+    if (definition.hint)
+        ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
+    BuildQueryPanel();
+}
+
+void CTrawlerView::OnIcmpScanners()
+{
+    RunTableReport(reports::icmpScannersReport());
+}
+
+void CTrawlerView::OnIcmpScanned()
+{
+    RunTableReport(reports::icmpScannedReport());
+}
+
+void CTrawlerView::OnIcmpRelations()
+{
+    RunTableReport(reports::icmpRelationsReport());
+}
+
+void CTrawlerView::OnIcmpProbeLength()
+{
+    RunTableReport(reports::icmpProbeLengthReport());
+}
+
+void CTrawlerView::OnIcmpShowAll()
+{
+    RunTableReport(reports::icmpShowAllReport());
+}
+
+void CTrawlerView::OnSynShowAll()
+{
+    RunTableReport(reports::synShowAllReport());
+}
+
+void CTrawlerView::OnDestIpTraffic()
+{
+    RunTableReport(reports::destIpTrafficReport(networkPrefix().toStdString()));
+}
+
+void CTrawlerView::ShowPairTraffic(const ReportDefinition& definition)
+{
+    RunTableReport(definition);
+}
+
+void CTrawlerView::OnTcpPairTraffic()
+{
+    ShowPairTraffic(reports::tcpPairTrafficReport());
+}
+
+void CTrawlerView::OnUdpPairTraffic()
+{
+    ShowPairTraffic(reports::udpPairTrafficReport());
+}
+
+void CTrawlerView::OnLanAccess()
+{
+    RunTableReport(reports::lanAccessReport());
+}
+
+// ---- the share chart ----
+
+void CTrawlerView::OnIcmpTypeShare()
+{
+    ClearReport();
+    try {
+        BusyCursor busy;
+        ReportCursor cursor = ReportCursor::open(DbPath(), reports::icmpTypeShareReport());
+        m_chart = std::make_shared<reports::ShareChart>(cursor.shareChart());
+    } catch (const ReportError& e) {
+        ShowError(fromUtf8(e.what()));
+        return;
+    }
+    m_bShowChart = true;
+    update();
+}
+
+void CTrawlerView::DrawShareChart(QPainter& painter)
+{
+    if (m_chart)
+        paintShareChart(painter, *m_chart, m_fontText);
+}
+
+// ---- the free query ----
+
+void CTrawlerView::OnCustomQuery()
+{
+    if (!m_editQuery)
+        return;
+    const QString sql = m_editQuery->toPlainText();
+    if (sql.isEmpty())
+        return;
+    reports::FreeQueryOutcome outcome;
+    try {
+        BusyCursor busy;
+        outcome = reports::runFreeQuery(DbPath(), sql.toStdString());
+    } catch (const ReportError& e) {
+        ShowError(fromUtf8(e.what()));
+        return;
+    }
+    switch (outcome.kind) {
+    case reports::FreeQueryOutcome::Kind::Nothing:
+        return;
+    case reports::FreeQueryOutcome::Kind::Changed:
+        m_prompter.message(this, kAppTitle, fromUtf8(reports::changedRowsMessage(outcome.changedRows)));
+        return;
+    case reports::FreeQueryOutcome::Kind::Rows:
+        break;
+    }
+    ReportListModel model(outcome.rows->titles());
+    model.setCursor(std::move(*outcome.rows));
+    CQueryResultDlg dialog(&model, this);
+    connect(&model, &ReportListModel::fetchFailed, &dialog, [this](const QString& text) { ShowError(text); },
+            Qt::QueuedConnection);
+    try {
+        model.fetchBatch();
+    } catch (const ReportError& e) {
+        // The dialog still opens, with the rows read before the failure.
+        ShowError(fromUtf8(e.what()));
+    }
+    m_prompter.exec(dialog);
+}
+
+// ---- IP-MAC bindings ----
+
+void CTrawlerView::OnInsertIpMac()
+{
+    const reports::LocalInterface sample = localNetworkSample();
+    CIpMacDlg dialog(fromUtf8(sample.ip), fromUtf8(sample.mac), this);
+    if (m_prompter.exec(dialog) != QDialog::Accepted)
+        return;
+    const reports::IpMacOutcome outcome =
+        reports::insertIpMac(DbPath(), dialog.m_strIp.toStdString(), dialog.m_strMac.toStdString());
+    m_prompter.message(this, kAppTitle, fromUtf8(outcome.message));
+}
+
+void CTrawlerView::OnModifyIpMac()
+{
+    const reports::LocalInterface sample = localNetworkSample();
+    CIpMacDlg dialog(fromUtf8(sample.ip), fromUtf8(sample.mac), this);
+    if (m_prompter.exec(dialog) != QDialog::Accepted)
+        return;
+    const reports::IpMacOutcome outcome =
+        reports::modifyIpMac(DbPath(), dialog.m_strIp.toStdString(), dialog.m_strMac.toStdString());
+    m_prompter.message(this, kAppTitle, fromUtf8(outcome.message));
+}
+
+void CTrawlerView::OnIpMacMap()
+{
+    ClearReport();
+    const ReportDefinition definition = reports::ipMacMapReport();
+    std::optional<reports::IpMacMapCursor> cursor;
+    try {
+        BusyCursor busy;
+        cursor.emplace(reports::IpMacMapCursor::open(DbPath()));
+    } catch (const ReportError& e) {
+        ShowError(fromUtf8(e.what()));
+        return;
+    }
+    auto* model = new ReportListModel(cursor->titles());
+    CreateReportList(definition.listBottom, model);
+
+    // Every row is read here, as each one is checked against its binding and
+    // a changed MAC is shown while the report runs; the rows so checked stay
+    // in red.
+    while (!cursor->atEnd()) {
+        std::vector<reports::IpMacMapRow> batch;
+        std::optional<std::string> failure;
+        try {
+            cursor->fetch(ReportListModel::kBatch, batch);
+        } catch (const ReportError& e) {
+            failure = e.what();
+        }
+        std::vector<reports::Row> rows;
+        std::vector<bool> changed;
+        for (reports::IpMacMapRow& row : batch) {
+            changed.push_back(row.changed());
+            rows.push_back(std::move(row.cells));
+        }
+        model->appendRows(std::move(rows), changed);
+        for (const reports::IpMacMapRow& row : batch)
+            for (const std::string& warning : row.warnings)
+                m_prompter.message(this, kAppTitle, fromUtf8(warning));
+        if (failure) {
+            ShowError(fromUtf8(*failure));
+            return;
+        }
+        if (batch.empty())
+            break;
+    }
+    if (definition.hint)
+        ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
+    BuildQueryPanel();
+}

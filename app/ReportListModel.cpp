@@ -43,10 +43,9 @@ std::size_t ReportListModel::fetchBatch(std::size_t maxRows)
     try {
         m_cursor->fetch(maxRows, batch);
     } catch (const ReportError&) {
+        // The rows read before the failure are listed all the same.
         m_failed = true;
-        const std::size_t kept = batch.size();
         appendRows(std::move(batch));
-        (void)kept;
         throw;
     }
     const std::size_t added = batch.size();

@@ -26,10 +26,10 @@ struct ShareChart {
 
 // Fills a chart row by row from a statement's result: label and amount
 // fields by name, total over all rows, slices from the first kMaxSlices rows
-// (after sorting when the spec asks), cut at the threshold.
+// (after sorting when the chart asks for it), cut at the threshold.
 class ShareChartBuilder {
 public:
-    // Resolves the spec's fields on the statement; throws db::DbError when
+    // Resolves the chart's label and amount fields on the statement; throws db::DbError when
     // the result lacks one.
     ShareChartBuilder(const ChartSpec& spec, const db::Statement& statement);
     // The row the statement stands on.

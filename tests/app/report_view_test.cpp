@@ -1,0 +1,505 @@
+// The report view: the database choice, table reports with their list, hint
+// and query panel, the messages when a report stops, the share chart on a
+// rendered image, the free query's dialog, a large result through the
+// fetching list, and the main window's caption menu and status panes.
+#include "ViewDatabase.h"
+#include "capture/ScriptedPrompter.h"
+
+#include "app/CMainFrame.h"
+#include "app/CQueryResultDlg.h"
+#include "app/CTrawlerApp.h"
+#include "app/CTrawlerView.h"
+#include "app/CommandTable.h"
+#include "app/ReportListModel.h"
+#include "reports/ReportCursor.h"
+#include "reports/ShareChart.h"
+#include "skin/CSkinButton.h"
+#include "skin/CStatusBarXP.h"
+#include "skin/MenuTitle.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QWidgetAction>
+
+#include <cmath>
+
+#include <memory>
+
+namespace {
+
+const QString kNoDatabase = QStringLiteral("You haven't set the Database to be analysed.");
+const QString kNoRecords = QStringLiteral("没有符合条件的记录.");
+
+enum Command { kSelectIcmp = 32778, kSelectArp = 32784, kSelectIp = 32786, kSelectSyn = 32794,
+               kScanners = 32779, kShowAllIcmp = 32783, kTypeShare = 32793, kSynAll = 32795,
+               kDestTraffic = 32787, kTcpPairs = 32788, kUdpPairs = 32789, kLanAccess = 32790,
+               kInsertIpMac = 32816 };
+
+QStringList columnTitles(const QTreeView* list)
+{
+    QStringList titles;
+    for (int c = 0; c < list->model()->columnCount(); ++c)
+        titles << list->model()->headerData(c, Qt::Horizontal).toString();
+    return titles;
+}
+
+QStringList rowTexts(const ReportListModel* model, int row)
+{
+    QStringList cells;
+    for (int c = 0; c < model->columnCount(); ++c)
+        cells << model->cellText(row, c);
+    return cells;
+}
+
+bool hasColour(const QImage& image, const QRect& area, const QColor& colour)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+} // namespace
+
+class ReportViewTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<CTrawlerApp> m_app;
+    std::unique_ptr<trawler::test::ViewDatabase> m_db;
+    CMainFrame* m_frame = nullptr;
+    CTrawlerView* m_view = nullptr;
+
+    // The program with a database chosen through the ICMP menu.
+    void start(bool choose = true)
+    {
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_app = std::make_unique<CTrawlerApp>(*m_prompter);
+        QVERIFY(m_app->InitInstance());
+        m_frame = m_app->mainFrame();
+        m_view = m_app->view();
+        m_db = std::make_unique<trawler::test::ViewDatabase>();
+        if (choose) {
+            m_prompter->answers = {m_db->qpath()};
+            m_frame->routeCommand(kSelectIcmp);
+            QCOMPARE(m_view->databasePath(), m_db->qpath());
+        }
+    }
+
+    void run(int id) { QVERIFY(m_frame->routeCommand(id)); }
+
+    QList<QTreeView*> lists() const { return m_view->findChildren<QTreeView*>(); }
+
+private slots:
+    void cleanup()
+    {
+        m_app.reset();
+        m_prompter.reset();
+        m_db.reset();
+    }
+
+    void databaseChoiceIsSharedAndCancelForgetsIt()
+    {
+        start(false);
+        run(kScanners);
+        QCOMPARE(m_prompter->texts(), QStringList{kNoDatabase});
+        QCOMPARE(m_prompter->messages.back().caption, QStringLiteral("Trawler"));
+        QVERIFY(lists().isEmpty());
+
+        // The four menu items set one path, with the chooser as described.
+        for (int id : {kSelectIcmp, kSelectArp, kSelectIp, kSelectSyn}) {
+            const QString chosen = m_db->qpath() + QString::number(id);
+            m_prompter->answers = {chosen};
+            run(id);
+            QCOMPARE(m_view->databasePath(), chosen);
+            QCOMPARE(m_prompter->choosers.back().kind, QStringLiteral("open"));
+            QCOMPARE(m_prompter->choosers.back().title, QStringLiteral("选择mdb文件"));
+            QCOMPARE(m_prompter->choosers.back().initialName, QStringLiteral("*.mdb"));
+            QCOMPARE(m_prompter->choosers.back().filter, QStringLiteral("Microsoft Access文件(*.mdb)"));
+        }
+        // A path with blanks and Chinese characters reaches the file as it is.
+        m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.2", "Echo Request");
+        m_prompter->answers = {m_db->qpath()};
+        run(kSelectSyn);
+        run(kScanners);
+        QCOMPARE(m_prompter->messages.size(), size_t(1));
+        QCOMPARE(lists().size(), 1);
+
+        // Cancelling forgets the earlier choice.
+        run(kSelectIp);
+        QVERIFY(m_view->databasePath().isEmpty());
+        run(kScanners);
+        QCOMPARE(m_prompter->texts().last(), kNoDatabase);
+        QVERIFY(lists().isEmpty());
+        QVERIFY(!m_view->hintStatic());
+        QVERIFY(m_view->queryEdit()); // the panel stays
+    }
+
+    void tableReportShowsListHintAndQueryPanel()
+    {
+        start();
+        m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        m_db->icmp("2004-05-18 23:59:59", "10.0.0.1", "10.0.0.8", "TimeStamp");
+        m_db->icmp("2004-05-17 08:00:00", "10.0.0.2", "10.0.0.9", "Echo Request");
+        m_db->icmp("2004-05-17 08:00:00", "10.0.0.3", "10.0.0.9", "Echo Reply");
+        QVERIFY(m_view->findChildren<QWidget*>().isEmpty());
+        run(kScanners);
+        QVERIFY(m_prompter->messages.empty());
+
+        QTreeView* list = m_view->reportList();
+        QVERIFY(list && list->isVisible());
+        QCOMPARE(list->geometry(), QRect(0, 0, 585, 300));
+        QCOMPARE(columnTitles(list), (QStringList{"开始时间", "截至时间", "探测者IP", "总探测次数"}));
+        for (int c = 0; c < 4; ++c)
+            QCOMPARE(list->columnWidth(c), 100);
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        auto* model = m_view->reportModel();
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(rowTexts(model, 0), (QStringList{"2004-05-17 09:00:00", "2004-05-18 23:59:59", "10.0.0.1", "2"}));
+        QCOMPARE(rowTexts(model, 1), (QStringList{"2004-05-17 08:00:00", "2004-05-17 08:00:00", "10.0.0.2", "1"}));
+        QCOMPARE(model->data(model->index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+
+        QLabel* hint = m_view->hintStatic();
+        QVERIFY(hint && hint->isVisible());
+        QCOMPARE(hint->geometry(), QRect(0, 305, 585, 80));
+        QVERIFY(hint->wordWrap());
+        QVERIFY(hint->text().startsWith(QStringLiteral("提示: 本表列出某IP对其他IP的探测情况")));
+        QCOMPARE(hint->text().count('\n'), 2);
+        QCOMPARE(hint->font().pixelSize(), 12);
+        QCOMPARE(hint->font().family(), QStringLiteral("宋体"));
+        QCOMPARE(hint->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+
+        QCOMPARE(m_view->queryLabel()->text(), QStringLiteral("自定义查询:"));
+        QCOMPARE(m_view->queryLabel()->geometry(), QRect(0, 390, 45, 35));
+        QCOMPARE(m_view->queryLabel()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QCOMPARE(m_view->queryEdit()->geometry(), QRect(50, 390, 470, 35));
+        QCOMPARE(m_view->queryButton()->text(), QStringLiteral("开始查询"));
+        QCOMPARE(m_view->queryButton()->geometry(), QRect(525, 390, 60, 35));
+        QCOMPARE(m_view->queryButton()->property("controlId").toInt(), ID_CUSTOM_QUERY);
+        QCOMPARE(m_view->queryButton()->font().pixelSize(), 12);
+    }
+
+    void stoppedReportsLeaveOnlyTheQueryPanel()
+    {
+        start();
+        m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        run(kScanners);
+        QVERIFY(m_view->reportList() && m_view->hintStatic());
+
+        // No row of the selected types: the earlier list and hint are gone.
+        m_db->db.execute("delete from icmp");
+        m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Reply");
+        run(kScanners);
+        QCOMPARE(m_prompter->texts(), QStringList{kNoRecords});
+        QVERIFY(lists().isEmpty());
+        QVERIFY(!m_view->hintStatic());
+        QVERIFY(m_view->queryEdit());
+
+        // A missing table: the database's own description, nothing else.
+        m_db->db.execute("drop table syn");
+        run(kSynAll);
+        QCOMPARE(m_prompter->messages.size(), size_t(2));
+        QVERIFY2(m_prompter->texts().last().contains("syn"), qPrintable(m_prompter->texts().last()));
+        QVERIFY(lists().isEmpty());
+        QVERIFY(m_view->queryEdit());
+
+        // A file that is not a database at all.
+        const QString bogus = QString::fromStdString(m_db->dir.file("not a database.mdb"));
+        QFile file(bogus);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
+        m_prompter->answers = {bogus};
+        run(kSelectSyn);
+        run(kSynAll);
+        QCOMPARE(m_prompter->messages.size(), size_t(3));
+        QVERIFY(!m_prompter->texts().last().isEmpty());
+        QVERIFY(lists().isEmpty());
+    }
+
+    void secondReportReplacesFirstAndClearsTheQueryText()
+    {
+        start();
+        m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        m_db->syn("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", 1025, 139);
+        trawler::db::Statement nullFirst = m_db->db.prepare("insert into syn values (NULL, '10.0.0.5', NULL, 80, 1030)");
+        nullFirst.execute();
+        run(kScanners);
+        run(kScanners);
+        QCOMPARE(lists().size(), 1);
+        QCOMPARE(m_view->findChildren<QLabel*>(QStringLiteral("hint")).size(), 1);
+        QCOMPARE(m_view->findChildren<QPlainTextEdit*>().size(), 1);
+        m_view->queryEdit()->setPlainText("select * from icmp");
+
+        run(kSynAll);
+        QCOMPARE(lists().size(), 1);
+        QCOMPARE(m_view->reportList()->geometry(), QRect(0, 0, 585, 385));
+        QVERIFY(!m_view->hintStatic()); // the SYN table has no hint
+        QCOMPARE(m_view->findChildren<QPlainTextEdit*>().size(), 1);
+        QVERIFY(m_view->queryEdit()->toPlainText().isEmpty());
+        auto* model = m_view->reportModel();
+        QCOMPARE(columnTitles(m_view->reportList()), (QStringList{"时间", "源IP地址", "目的IP地址", "源端口", "目的端口"}));
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(rowTexts(model, 0), (QStringList{"2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "1025", "139"}));
+        // NULL cells are empty, the row is still listed.
+        QCOMPARE(rowTexts(model, 1), (QStringList{"", "10.0.0.5", "", "80", "1030"}));
+        QVERIFY(model->isNull(1, 0));
+    }
+
+    void freeQueryDialog()
+    {
+        start();
+        m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        m_db->icmp("2004-05-17 09:00:01", "10.0.0.1", "10.0.0.8", "Echo Request");
+        m_db->icmp("2004-05-17 09:00:02", "10.0.0.2", "10.0.0.9", "Echo Request");
+        run(kScanners);
+        const auto rowsBefore = m_view->reportModel()->rowCount();
+
+        QStringList titles;
+        QList<QStringList> rows;
+        QString caption;
+        int dialogs = 0;
+        m_prompter->onExec = [&](QDialog& dialog) {
+            ++dialogs;
+            auto& result = dynamic_cast<CQueryResultDlg&>(dialog);
+            caption = result.windowTitle();
+            auto* model = qobject_cast<ReportListModel*>(result.list()->model());
+            titles = columnTitles(result.list());
+            rows.clear();
+            for (int r = 0; r < model->rowCount(); ++r)
+                rows << rowTexts(model, r);
+            dialog.reject();
+            return int(QDialog::Rejected);
+        };
+
+        // An empty edit does nothing at all.
+        QTest::mouseClick(m_view->queryButton(), Qt::LeftButton);
+        QCOMPARE(dialogs, 0);
+        QVERIFY(m_prompter->messages.empty());
+
+        // The button reaches the free query through command 2.
+        const QString sql = QStringLiteral("select Sourceip, count(*)\nfrom icmp group by Sourceip order by Sourceip");
+        m_view->queryEdit()->setPlainText(sql);
+        QTest::mouseClick(m_view->queryButton(), Qt::LeftButton);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(caption, QStringLiteral("Dialog"));
+        QCOMPARE(titles, (QStringList{"Sourceip", "count(*)"}));
+        QCOMPARE(rows, (QList<QStringList>{{"10.0.0.1", "2"}, {"10.0.0.2", "1"}}));
+        // The view is left as it was, the text stays.
+        QCOMPARE(m_view->queryEdit()->toPlainText(), sql);
+        QCOMPARE(m_view->reportModel()->rowCount(), rowsBefore);
+        QVERIFY(m_view->hintStatic());
+
+        // A statement without rows is carried out and counted.
+        m_view->queryEdit()->setPlainText("update icmp set Code='x' where Sourceip='10.0.0.1'");
+        run(ID_CUSTOM_QUERY);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(m_prompter->texts(), QStringList{"2 row(s) changed."});
+        QCOMPARE(m_db->count("icmp where Code='x'"), 2);
+
+        // Invalid SQL and an empty result: their messages, no dialog.
+        m_view->queryEdit()->setPlainText("selec nothing");
+        run(ID_CUSTOM_QUERY);
+        m_view->queryEdit()->setPlainText("select * from icmp where Sourceip='none'");
+        run(ID_CUSTOM_QUERY);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(m_prompter->messages.size(), size_t(3));
+        QVERIFY(m_prompter->texts()[1].contains("syntax"));
+        QCOMPARE(m_prompter->texts()[2], kNoRecords);
+    }
+
+    void trafficChartIsPaintedBesideItsList()
+    {
+        start();
+        m_db->ip("10.0.0.1", "10.0.0.7", "TCP", 1025, 80, 600);
+        m_db->ip("10.0.0.2", "10.0.0.8", "UDP", 53, 1030, 300);
+        m_db->ip("10.0.0.3", "10.0.0.9", "", 0, 0, 100);
+        run(kDestTraffic);
+        QVERIFY(m_prompter->messages.empty());
+        QCOMPARE(m_view->reportList()->geometry(), QRect(0, 0, 585, 245));
+        QCOMPARE(m_view->hintStatic()->geometry(), QRect(0, 355, 585, 30));
+        QVERIFY(m_view->hintStatic()->text().contains(QStringLiteral("dst net ") + m_view->networkPrefix() + "等"));
+        QVERIFY(m_view->chartShown());
+        QCOMPARE(m_view->chart().slices.size(), size_t(3));
+
+        // Wedges run counter-clockwise from 3 o'clock round (220, 300):
+        // red to 3.77 rad, green to 5.65, blue to the full turn.
+        QImage shot = m_view->grab().toImage();
+        const auto at = [](double angle, double radius) {
+            return QPoint(int(220 + radius * std::cos(angle)), int(300 - radius * std::sin(angle)));
+        };
+        QCOMPARE(shot.pixelColor(at(1.5, 30)), QColor(255, 0, 0));
+        QCOMPARE(shot.pixelColor(at(4.7, 30)), QColor(0, 255, 0));
+        QCOMPARE(shot.pixelColor(at(6.0, 30)), QColor(0, 0, 255));
+        QCOMPARE(shot.pixelColor(at(6.2, 40)), QColor(0, 0, 255)); // the pie closes
+        QCOMPARE(shot.pixelColor(165, 300), QColor(128, 128, 128)); // outside the square
+        // Legend lines in yellow at (290, 250 + 20 i), nothing between pie and legend.
+        const QColor yellow(255, 255, 0);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(hasColour(shot, QRect(290, 250 + 20 * i, 80, 16), yellow), qPrintable(QString::number(i)));
+        QVERIFY(!hasColour(shot, QRect(290, 250 + 60, 80, 16), yellow));
+        QVERIFY(!hasColour(shot, QRect(271, 250, 18, 60), yellow));
+        QVERIFY(hasColour(shot, QRect(290, 250, 80, 16), QColor(128, 128, 128)));
+
+        // Inserting a binding leaves the chart; a report without one hides it.
+        run(kInsertIpMac);
+        QVERIFY(m_view->chartShown());
+        m_db->ip("10.0.0.1", "10.0.0.2", "TCP", 1025, 445, 60);
+        run(kLanAccess);
+        QVERIFY(!m_view->chartShown());
+        QCOMPARE(m_view->reportList()->geometry(), QRect(0, 0, 585, 350));
+        QCOMPARE(m_view->hintStatic()->geometry(), QRect(0, 355, 585, 30));
+        QCOMPARE(m_view->reportModel()->rowCount(), 1);
+        QVERIFY(m_prompter->messages.empty());
+
+        // A report that stops early leaves the chart hidden too.
+        run(kDestTraffic);
+        QVERIFY(m_view->chartShown());
+        m_db->db.execute("delete from ip");
+        run(kDestTraffic);
+        QCOMPARE(m_prompter->texts(), QStringList{kNoRecords});
+        QVERIFY(!m_view->chartShown());
+        shot = m_view->grab().toImage();
+        QCOMPARE(shot.pixelColor(at(1.5, 30)), QColor(128, 128, 128));
+        QVERIFY(!hasColour(shot, QRect(290, 250, 80, 16), yellow));
+    }
+
+    void pairReportsLabelBothEnds()
+    {
+        start();
+        m_db->ip("10.0.0.1", "10.0.0.2", "TCP", 1025, 80, 500);
+        m_db->ip("10.0.0.1", "10.0.0.2", "TCP", 1026, 80, 400);
+        m_db->ip("10.0.0.2", "10.0.0.1", "TCP", 80, 1025, 100);
+        run(kTcpPairs);
+        QVERIFY(m_prompter->messages.empty());
+        QCOMPARE(m_view->reportModel()->rowCount(), 3);
+        const auto& slices = m_view->chart().slices;
+        QCOMPARE(slices.size(), size_t(3));
+        QCOMPARE(QString::fromStdString(slices[0].label), QStringLiteral("10.0.0.1->10.0.0.2"));
+        QCOMPARE(QString::fromStdString(slices[1].label), QStringLiteral("10.0.0.1->10.0.0.2"));
+        QCOMPARE(QString::fromStdString(slices[2].label), QStringLiteral("10.0.0.2->10.0.0.1"));
+        QCOMPARE(m_view->chart().centre.x, 70);
+        const QImage shot = m_view->grab().toImage();
+        QCOMPARE(shot.pixelColor(70 + 30, 295), QColor(255, 0, 0));
+        QVERIFY(hasColour(shot, QRect(140, 250, 80, 16), QColor(255, 255, 0)));
+
+        // No UDP rows: the message, no list and no chart.
+        run(kUdpPairs);
+        QCOMPARE(m_prompter->texts(), QStringList{kNoRecords});
+        QVERIFY(lists().isEmpty());
+        QVERIFY(!m_view->chartShown());
+    }
+
+    void icmpTypeShareShowsTheChartAlone()
+    {
+        start();
+        // A tiny group first must not hide the chart.
+        m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Address Mask Request");
+        for (int i = 0; i < 50; ++i)
+            m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Reply");
+        for (int i = 0; i < 50; ++i)
+            m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        run(kTypeShare);
+        QVERIFY(m_prompter->messages.empty());
+        QVERIFY(lists().isEmpty());
+        QVERIFY(!m_view->queryEdit());
+        QVERIFY(m_view->chartShown());
+        QCOMPARE(m_view->chart().slices.size(), size_t(3));
+        QCOMPARE(QString::fromStdString(m_view->chart().slices[0].label), QStringLiteral("Echo Request"));
+
+        const QImage shot = m_view->grab().toImage();
+        QCOMPARE(shot.pixelColor(250 + 30, 100 - 10), QColor(255, 0, 0));  // first wedge just past 3 o'clock
+        QCOMPARE(shot.pixelColor(250 - 30, 100 + 10), QColor(0, 255, 0)); // second, past 9 o'clock
+        QVERIFY(hasColour(shot, QRect(320, 50, 120, 16), QColor(255, 255, 0)));
+        QVERIFY(hasColour(shot, QRect(320, 90, 120, 16), QColor(255, 255, 0)));
+
+        // A repaint draws it again; the next report hides it.
+        m_view->repaint();
+        QCOMPARE(m_view->grab().toImage().pixelColor(280, 90), QColor(255, 0, 0));
+        run(kSynAll);
+        QCOMPARE(m_prompter->texts(), QStringList{kNoRecords});
+        QVERIFY(!m_view->chartShown());
+        QCOMPARE(m_view->grab().toImage().pixelColor(280, 90), QColor(128, 128, 128));
+
+        // No icmp rows: the message and no chart.
+        m_db->db.execute("delete from icmp");
+        run(kTypeShare);
+        QCOMPARE(m_prompter->texts().last(), kNoRecords);
+        QVERIFY(!m_view->chartShown());
+    }
+
+    void largeResultIsFetchedAsTheListScrolls()
+    {
+        start();
+        constexpr int kRows = 200000;
+        {
+            trawler::db::Transaction transaction(m_db->db);
+            trawler::db::Statement st = m_db->db.prepare(
+                "insert into icmp (Tm, Sourceip, Destip, Type, Code, Totallen) values (?, '10.0.0.1', '10.0.0.2', "
+                "'Echo Request', 'No Code', ?)");
+            for (int i = 0; i < kRows; ++i)
+                st.bindText(1, "t" + std::to_string(i)).bindInt(2, i).execute();
+            transaction.commit();
+        }
+        run(kShowAllIcmp);
+        QVERIFY(m_prompter->messages.empty());
+        auto* model = m_view->reportModel();
+        QTreeView* list = m_view->reportList();
+        // Only the first rows are read; the list holds no widget per row.
+        QVERIFY(model->rowCount() > 0 && model->rowCount() < 10000);
+        QVERIFY(model->canFetchMore({}));
+        QVERIFY(list->findChildren<QWidget*>().size() < 50);
+
+        // Scrolling to the end keeps fetching, in the result's order.
+        int guard = 0;
+        while (model->canFetchMore({}) && guard++ < kRows) {
+            list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+            QCoreApplication::processEvents();
+            if (model->canFetchMore({}))
+                list->scrollToBottom();
+        }
+        QCOMPARE(model->rowCount(), kRows);
+        QCOMPARE(model->cellText(0, 0), QStringLiteral("t0"));
+        QCOMPARE(model->cellText(kRows - 1, 0), QStringLiteral("t%1").arg(kRows - 1));
+        QCOMPARE(model->cellText(kRows - 1, 5), QString::number(kRows - 1));
+        QVERIFY(m_prompter->messages.empty());
+    }
+
+    void captionIconOpensTheSystemMenu()
+    {
+        start(false);
+        // The lock panes are the bar's own indicators, without a frame of their own.
+        const QList<QLabel*> panes = m_frame->statusBarXP()->indicators();
+        QCOMPARE(panes.size(), 3);
+        for (QLabel* pane : panes)
+            QCOMPARE(pane->frameShape(), QFrame::NoFrame);
+
+        QTest::mouseClick(m_frame, Qt::LeftButton, {}, m_frame->iconRect().center());
+        auto* menu = m_frame->findChild<QMenu*>(QStringLiteral("systemMenu"));
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->isVisible());
+        auto* title = qobject_cast<QWidgetAction*>(menu->actions().first());
+        QVERIFY(title);
+        QCOMPARE(qobject_cast<skin::CMenuTitle*>(title->defaultWidget())->text(), QStringLiteral("拖网渔船"));
+        QStringList items;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator() && action != title)
+                items << action->text();
+        QCOMPARE(items, (QStringList{"还原(&R)", "移动(&M)", "大小(&S)", "最小化(&N)", "最大化(&X)", "关闭(&C)"}));
+        QVERIFY(!menu->findChild<QAction*>("restore")->isEnabled());
+        QVERIFY(!menu->findChild<QAction*>("maximize")->isEnabled());
+        menu->findChild<QAction*>("minimize")->trigger();
+        QVERIFY(m_frame->isMinimized());
+        m_frame->showNormal();
+        menu->hide();
+        menu->findChild<QAction*>("close")->trigger();
+        QVERIFY(!m_frame->isVisible());
+    }
+};
+
+QTEST_MAIN(ReportViewTest)
+#include "report_view_test.moc"
