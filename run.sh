@@ -11,7 +11,7 @@ source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" libgtest-dev
 
 build=build
-cmake -S . -B "$build" >/dev/null
+cmake -S . -B "$build" -DTRAWLER_BUILD_GUI=ON -DTRAWLER_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" --target trawler trawler-cli Parse capture -j"$(nproc)"
 bin="$build/bin"
 

@@ -8,10 +8,10 @@ source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 build=build
-flags=()
+flags=(-DTRAWLER_BUILD_GUI=ON -DTRAWLER_BUILD_TESTS=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-asan
-  flags=(-DTRAWLER_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  flags+=(-DTRAWLER_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
 fi
 cmake -S . -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
