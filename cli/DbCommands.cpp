@@ -50,21 +50,7 @@ int runFreeQuery(const std::string& path, const std::string& sql, OutputFormat f
         }
         reports::ReportCursor& cursor = *outcome.rows;
         TableWriter writer(std::cout, format, cursor.titles());
-        std::vector<reports::Row> rows;
-        try {
-            while (!cursor.atEnd()) {
-                rows.clear();
-                cursor.fetch(4096, rows);
-                for (const auto& row : rows)
-                    writer.addRow(row);
-            }
-        } catch (const reports::ReportError&) {
-            for (const auto& row : rows)
-                writer.addRow(row);
-            writer.finish();
-            throw;
-        }
-        writer.finish();
+        writeCursorRows(cursor, writer);
     } catch (const reports::ReportError& e) {
         std::cout.flush();
         std::cerr << e.what() << '\n';

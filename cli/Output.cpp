@@ -149,4 +149,24 @@ void TableWriter::finish()
     m_out.flush();
 }
 
+void writeCursorRows(reports::ReportCursor& cursor, TableWriter& writer, std::size_t limit)
+{
+    constexpr std::size_t kBatch = 4096;
+    std::vector<reports::Row> rows;
+    try {
+        for (std::size_t left = limit; !cursor.atEnd() && left > 0; left -= rows.size()) {
+            rows.clear();
+            cursor.fetch(std::min(kBatch, left), rows);
+            for (const auto& row : rows)
+                writer.addRow(row);
+        }
+    } catch (const reports::ReportError&) {
+        for (const auto& row : rows)
+            writer.addRow(row);
+        writer.finish();
+        throw;
+    }
+    writer.finish();
+}
+
 } // namespace trawler::cli

@@ -1,4 +1,6 @@
 #pragma once
+#include "reports/ReportCursor.h"
+
 #include <CLI/CLI.hpp>
 
 #include <optional>
@@ -34,6 +36,12 @@ private:
     std::vector<std::string> m_titles;
     std::vector<std::vector<std::string>> m_pending;
 };
+
+// Streams a cursor's rows (at most `limit`) into the writer, then finishes
+// it. On a database error the rows fetched so far are written first and the
+// error goes on to the caller.
+void writeCursorRows(reports::ReportCursor& cursor, TableWriter& writer,
+                     std::size_t limit = static_cast<std::size_t>(-1));
 
 int runFreeQuery(const std::string& path, const std::string& sql, OutputFormat format);
 

@@ -108,21 +108,7 @@ int runTable(const std::string& path, const reports::ReportDefinition& definitio
     try {
         reports::ReportCursor cursor = reports::ReportCursor::open(path, definition);
         TableWriter writer(std::cout, format, cursor.titles());
-        std::vector<reports::Row> rows;
-        try {
-            for (std::size_t left = limit; !cursor.atEnd() && left > 0; left -= rows.size()) {
-                rows.clear();
-                cursor.fetch(std::min(kBatch, left), rows);
-                for (const auto& row : rows)
-                    writer.addRow(row);
-            }
-        } catch (const reports::ReportError&) {
-            for (const auto& row : rows)
-                writer.addRow(row);
-            writer.finish();
-            throw;
-        }
-        writer.finish();
+        writeCursorRows(cursor, writer, limit);
         // After the rows, as the view draws it; the cursor keeps both on one snapshot.
         if (definition.chart)
             legend = legendLines(cursor.shareChart());
