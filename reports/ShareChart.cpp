@@ -18,11 +18,11 @@ int requireField(const db::Statement& st, const std::string& name)
 
 } // namespace
 
-ShareChartBuilder::ShareChartBuilder(const ChartSpec& spec, const db::Statement& st) : m_spec(spec)
+ShareChartBuilder::ShareChartBuilder(const ChartSpec& chart, const db::Statement& st) : m_spec(chart)
 {
-    for (const auto& f : spec.labelFields)
+    for (const auto& f : chart.labelFields)
         m_labelIndices.push_back(requireField(st, f));
-    m_amountIndex = requireField(st, spec.amountField);
+    m_amountIndex = requireField(st, chart.amountField);
 }
 
 void ShareChartBuilder::add(const db::Statement& st)

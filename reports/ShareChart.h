@@ -31,7 +31,7 @@ class ShareChartBuilder {
 public:
     // Resolves the chart's label and amount fields on the statement; throws db::DbError when
     // the result lacks one.
-    ShareChartBuilder(const ChartSpec& spec, const db::Statement& statement);
+    ShareChartBuilder(const ChartSpec& chart, const db::Statement& statement);
     // The row the statement stands on.
     void add(const db::Statement& statement);
     ShareChart finish() const;
