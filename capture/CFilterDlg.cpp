@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 struct FixedFilter {
@@ -80,7 +82,10 @@ CFilterDlg::CFilterDlg(QWidget* parent) : QDialog(parent), m_font(captureDialogF
     layout->addWidget(explain, 1);
     layout->addWidget(enter);
     layout->addLayout(buttons);
-    resize(300, 400);
+    // The explanation wraps: the dialog takes the height its text needs at
+    // this width, whatever the font's glyph widths.
+    constexpr int kWidth = 320;
+    resize(kWidth, std::max(400, layout->totalHeightForWidth(kWidth)));
 
     // Only the custom button enables the edit; the others disable it and keep its text.
     connect(m_radios, &QButtonGroup::idToggled, this, [this](int id, bool checked) {

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -190,6 +191,21 @@ TEST(FilterDialogTest, OnlyCustomEnablesTheEditWhichKeepsItsText)
     dialog.radioButton(CFilterDlg::kCustom)->click();
     EXPECT_TRUE(dialog.filterEdit()->isEnabled());
     EXPECT_FALSE(dialog.radioButton(CFilterDlg::kIp)->isChecked()) << "radio buttons are one exclusive group";
+}
+
+TEST(FilterDialogTest, ExplanationIsShownWhole)
+{
+    // CJK glyphs of the fallback fonts are wider than the dialog's Latin
+    // font: the wrapped explanation must still get all the lines it needs.
+    CFilterDlg dialog;
+    dialog.show();
+    QApplication::processEvents();
+    QLabel* explanation = nullptr;
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->wordWrap())
+            explanation = label;
+    ASSERT_NE(explanation, nullptr);
+    EXPECT_GE(explanation->height(), explanation->heightForWidth(explanation->width()));
 }
 
 TEST(CaptureControllerTest, SaveDirectoryTakenExactlyAsTyped)
