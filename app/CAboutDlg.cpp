@@ -1,5 +1,7 @@
 #include "CAboutDlg.h"
 
+#include "DialogFont.h"
+
 #include "skin/CSkinButton.h"
 
 #include <QLabel>
@@ -15,9 +17,7 @@ QRect units(int x, int y, int w, int h)
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_btnOk(new CSkinButton(QStringLiteral("确定"), this))
 {
     setWindowTitle(QStringLiteral("关于 Trawler"));
-    QFont dialogFont(QStringLiteral("宋体"));
-    dialogFont.setPointSize(9);
-    setFont(dialogFont);
+    setFont(dialogTemplateFont());
     setFixedSize(units(0, 0, 235, 55).size());
 
     auto* icon = new QLabel(this);

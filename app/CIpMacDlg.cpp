@@ -1,23 +1,13 @@
 #include "CIpMacDlg.h"
 
+#include "DialogFont.h"
+
 #include "skin/CSkinButton.h"
 
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 
 #include <cmath>
-
-namespace {
-
-QFont dialogFont()
-{
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSize(9);
-    return font;
-}
-
-} // namespace
 
 QRect CIpMacDlg::fromUnits(int x, int y, int width, int height)
 {
@@ -28,7 +18,7 @@ QRect CIpMacDlg::fromUnits(int x, int y, int width, int height)
 CIpMacDlg::CIpMacDlg(const QString& sampleIp, const QString& sampleMac, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Dialog"));
-    setFont(dialogFont());
+    setFont(dialogTemplateFont());
     setFixedSize(fromUnits(0, 0, 188, 53).size());
 
     auto* ipLabel = new QLabel(QStringLiteral("IP地址:"), this);

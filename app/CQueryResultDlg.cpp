@@ -1,5 +1,6 @@
 #include "CQueryResultDlg.h"
 
+#include "DialogFont.h"
 #include "ReportListView.h"
 
 #include <QShortcut>
@@ -9,6 +10,7 @@
 CQueryResultDlg::CQueryResultDlg(ReportListModel* model, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Dialog"));
+    setFont(dialogTemplateFont());
     // 346 x 93 dialog units at 1.5 pixels each.
     resize(519, 140);
     m_list = makeReportListView(model, this);

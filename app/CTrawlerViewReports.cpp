@@ -416,16 +416,14 @@ void CTrawlerView::OnIpMacMap()
         } catch (const ReportError& e) {
             failure = e.what();
         }
-        std::vector<reports::Row> rows;
-        std::vector<bool> changed;
+        // A row is listed, then its warnings are shown, before the next row
+        // joins the list: the operator sees the row a warning is about.
         for (reports::IpMacMapRow& row : batch) {
-            changed.push_back(row.changed());
-            rows.push_back(std::move(row.cells));
-        }
-        model->appendRows(std::move(rows), changed);
-        for (const reports::IpMacMapRow& row : batch)
+            const bool changed = row.changed();
+            model->appendRows({std::move(row.cells)}, {changed});
             for (const std::string& warning : row.warnings)
                 m_prompter.message(this, kAppTitle, fromUtf8(warning));
+        }
         if (failure) {
             ShowError(fromUtf8(*failure));
             return;

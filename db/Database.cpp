@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "DbError.h"
+#include "EngineError.h"
 #include "SqlDialect.h"
 
 #include <mutex>
@@ -67,7 +68,7 @@ Database& Database::operator=(Database&& other) noexcept
 void Database::check(int rc) const
 {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw DbError(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc), rc);
+        throw engineError(m_db, rc);
 }
 
 void Database::open(const std::string& path)
@@ -146,7 +147,7 @@ Statement Database::prepare(std::string_view sql)
     const char* tail = nullptr;
     const int rc = sqlite3_prepare_v2(m_db, text.c_str(), static_cast<int>(text.size() + 1), &stmt, &tail);
     if (rc != SQLITE_OK)
-        throw DbError(sqlite3_errmsg(m_db), rc);
+        throw engineError(m_db, rc);
     Statement st(m_db, stmt);
     if (!stmt)
         throw DbError("The statement is empty.");
@@ -161,6 +162,13 @@ int Database::execute(std::string_view sql)
     while (st.step()) {
     }
     return st.changes();
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    if (!m_db)
+        throw DbError("The database is not open.");
+    check(sqlite3_busy_timeout(m_db, milliseconds));
 }
 
 void Database::tuneForBulkWrite()

@@ -44,6 +44,9 @@ public:
     // parse run): a larger page cache and in-memory temporary storage.
     // Durability at commit is unchanged.
     void tuneForBulkWrite();
+    // How long a statement waits for another connection's write lock before
+    // it fails (10 s unless changed).
+    void setBusyTimeout(int milliseconds);
 
     void begin();
     void commit();

@@ -1,6 +1,7 @@
 #include "Statement.h"
 
 #include "DbError.h"
+#include "EngineError.h"
 
 #include <sqlite3.h>
 #include <strings.h>
@@ -40,7 +41,7 @@ Statement& Statement::operator=(Statement&& other) noexcept
 void Statement::check(int rc) const
 {
     if (rc != SQLITE_OK)
-        throw DbError(sqlite3_errmsg(m_db), rc);
+        throw engineError(m_db, rc);
 }
 
 Statement& Statement::bindText(int index, std::string_view text)
@@ -89,7 +90,7 @@ bool Statement::step()
         return false;
     // sqlite3_reset hands back the specific error (a constraint's own text).
     sqlite3_reset(m_stmt);
-    throw DbError(sqlite3_errmsg(m_db), rc);
+    throw engineError(m_db, rc);
 }
 
 void Statement::execute()

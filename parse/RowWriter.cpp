@@ -48,7 +48,12 @@ RowWriter::RowWriter(db::Database& database)
 
 bool RowWriter::isRecorded(std::string_view captureFile)
 {
-    db::Statement st = m_db.prepare("select count(*) from history where Filename = ?");
+    // The path is compared byte for byte: "a.cap " is another file than
+    // "a.cap". A stored name matches when it is the path exactly, or the path
+    // padded with blanks as fixed-width columns may hold it. Both comparisons
+    // are binary, not the column's blank-insensitive collation.
+    db::Statement st = m_db.prepare(
+        "select count(*) from history where Filename = ?1 collate binary or rtrim(Filename, ' ') = ?1");
     st.bindTextUnowned(1, captureFile);
     return st.step() && st.value(0).toInt() > 0;
 }

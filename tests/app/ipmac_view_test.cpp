@@ -204,8 +204,16 @@ private slots:
         m_db->arp("10.0.0.3", "00-0c-29-00-00-03");   // no binding
         m_db->binding("10.0.0.1", "00-0c-29-3a-5f-01");
         m_db->binding("10.0.0.2", "00-0c-29-00-00-02 "); // blanks on both sides
+        // While a warning is up, the row it is about is the last one listed.
+        QStringList lastRowAtWarning;
+        m_prompter->onMessage = [this, &lastRowAtWarning](const ScriptedPrompter::Shown&) {
+            const auto* listed = m_view->reportModel();
+            lastRowAtWarning << (listed ? listed->cellText(listed->rowCount() - 1, 1) : QString());
+        };
         QCOMPARE(run(kIpMacMap), QStringList{"The ip address 10.0.0.1's mac has changed from 00-0c-29-3a-5f-01 to "
                                              "00-0c-29-66-66-66"});
+        m_prompter->onMessage = nullptr;
+        QCOMPARE(lastRowAtWarning, QStringList{"00-0c-29-66-66-66"});
         QTreeView* list = m_view->reportList();
         QVERIFY(list);
         QCOMPARE(list->geometry(), QRect(0, 0, 585, 300));

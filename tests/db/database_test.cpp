@@ -176,6 +176,21 @@ TEST_F(DatabaseTest, ReaderSeesCommittedStateWhileAWriterHoldsItsTransaction)
     EXPECT_EQ(st.value(0).toInt(), 2);
 }
 
+TEST_F(DatabaseTest, ASecondWriterWaitsThenSaysWhyItCannotWrite)
+{
+    db.begin();
+    db.execute("insert into history values ('long.cap')");
+
+    Database other(path);
+    other.setBusyTimeout(50);
+    const std::string message = errorOf([&] { other.execute("insert into ipmac values ('10.0.0.1', 'x')"); });
+    EXPECT_NE(message.find("database is locked"), std::string::npos) << message;
+    EXPECT_NE(message.find("another connection is writing"), std::string::npos) << message;
+
+    db.commit();
+    EXPECT_EQ(other.execute("insert into ipmac values ('10.0.0.1', 'x')"), 1);
+}
+
 TEST(ValueText, NumbersReadAsTheOperatorExpects)
 {
     EXPECT_EQ(*Value::integer(-42).toText(), "-42");

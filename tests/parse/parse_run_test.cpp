@@ -245,6 +245,12 @@ TEST_F(ParseRunTest, HistoryRefusesTheSamePathOnlyAndCaseSensitively)
         database.execute("insert into history (Filename) values (' " + spaced + "')");
     }
     EXPECT_EQ(run(spaced).outcome, TRAWLER_PARSE_COMPLETE);
+
+    // A path that itself ends in a blank names another file than the one
+    // without it, even though the stored name is compared without its padding.
+    const std::string blankEnded = capture("spaced.cap ", one);
+    EXPECT_EQ(run(blankEnded).outcome, TRAWLER_PARSE_COMPLETE);
+    EXPECT_EQ(run(blankEnded).outcome, TRAWLER_PARSE_ALREADY_STORED);
 }
 
 TEST_F(ParseRunTest, AFileThatCannotBeTakenInLeavesNothingAndCanBeParsedOnceFixed)

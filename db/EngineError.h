@@ -1,0 +1,22 @@
+#pragma once
+// Turns an engine result code into the layer's DbError. Internal to db/.
+#include "DbError.h"
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace trawler::db {
+
+inline DbError engineError(sqlite3* db, int rc)
+{
+    std::string description = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    // A parse writes its whole run in one transaction: another writer that
+    // waited out the busy timeout is told why, not only that the file is locked.
+    if ((rc & 0xff) == SQLITE_BUSY)
+        description += ": another connection is writing this database (a parse may be running); "
+                       "try again when it has finished.";
+    return DbError(description, rc);
+}
+
+} // namespace trawler::db
