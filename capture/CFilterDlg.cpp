@@ -84,7 +84,7 @@ CFilterDlg::CFilterDlg(QWidget* parent) : QDialog(parent), m_font(captureDialogF
     layout->addLayout(buttons);
     // The explanation wraps: the dialog takes the height its text needs at
     // this width, whatever the font's glyph widths.
-    constexpr int kWidth = 320;
+    constexpr int kWidth = 212; // 106 dialog units
     resize(kWidth, std::max(400, layout->totalHeightForWidth(kWidth)));
 
     // Only the custom button enables the edit; the others disable it and keep its text.
