@@ -2,6 +2,7 @@
 // window's place, size and title, the painted caption (hit testing, hover
 // images, buttons, moving and resizing), the view's painting, the database
 // commands through scripted dialogs, the About box and the document keys.
+#include "ViewTestBase.h"
 #include "capture/ScriptedPrompter.h"
 #include "TempDir.h"
 
@@ -87,15 +88,6 @@ QString u(const char* text)
 QColor pixel(const QImage& image, const QPoint& at)
 {
     return image.pixelColor(at);
-}
-
-bool hasColour(const QImage& image, const QRect& area, const QColor& colour)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                return true;
-    return false;
 }
 
 QPoint centre(const QRect& r)

@@ -1,8 +1,7 @@
 // The IP-MAC commands of the view: the dialog's layout and sample values, the
 // insert and modify flows with their messages, hostile input, and the map
 // report's warnings and red rows.
-#include "ViewDatabase.h"
-#include "capture/ScriptedPrompter.h"
+#include "ViewTestBase.h"
 
 #include "app/CIpMacDlg.h"
 #include "app/CMainFrame.h"
@@ -31,29 +30,15 @@ const QString kUpdated = QStringLiteral("Record Update succeed.");
 
 } // namespace
 
-class IpMacViewTest : public QObject {
+class IpMacViewTest : public ViewTestBase {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<CTrawlerApp> m_app;
-    std::unique_ptr<trawler::test::ViewDatabase> m_db;
-    CMainFrame* m_frame = nullptr;
-    CTrawlerView* m_view = nullptr;
     int m_dialogs = 0;
 
     void start(bool choose = true)
     {
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        m_app = std::make_unique<CTrawlerApp>(*m_prompter);
-        QVERIFY(m_app->InitInstance());
-        m_frame = m_app->mainFrame();
-        m_view = m_app->view();
-        m_db = std::make_unique<trawler::test::ViewDatabase>();
         m_dialogs = 0;
-        if (choose) {
-            m_prompter->answers = {m_db->qpath()};
-            m_frame->routeCommand(kSelectArp);
-        }
+        startProgram(choose ? kSelectArp : 0);
     }
 
     // The operator types ip and mac into the dialog and presses OK.
@@ -84,12 +69,7 @@ class IpMacViewTest : public QObject {
     }
 
 private slots:
-    void cleanup()
-    {
-        m_app.reset();
-        m_prompter.reset();
-        m_db.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void dialogLayoutAndSampleValues()
     {

@@ -2,8 +2,7 @@
 // and query panel, the messages when a report stops, the share chart on a
 // rendered image, the free query's dialog, a large result through the
 // fetching list, and the main window's caption menu and status panes.
-#include "ViewDatabase.h"
-#include "capture/ScriptedPrompter.h"
+#include "ViewTestBase.h"
 
 #include "app/CMainFrame.h"
 #include "app/CQueryResultDlg.h"
@@ -53,53 +52,20 @@ QStringList rowTexts(const ReportListModel* model, int row)
     return cells;
 }
 
-bool hasColour(const QImage& image, const QRect& area, const QColor& colour)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                return true;
-    return false;
-}
-
 } // namespace
 
-class ReportViewTest : public QObject {
+class ReportViewTest : public ViewTestBase {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<CTrawlerApp> m_app;
-    std::unique_ptr<trawler::test::ViewDatabase> m_db;
-    CMainFrame* m_frame = nullptr;
-    CTrawlerView* m_view = nullptr;
-
     // The program with a database chosen through the ICMP menu.
-    void start(bool choose = true)
-    {
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        m_app = std::make_unique<CTrawlerApp>(*m_prompter);
-        QVERIFY(m_app->InitInstance());
-        m_frame = m_app->mainFrame();
-        m_view = m_app->view();
-        m_db = std::make_unique<trawler::test::ViewDatabase>();
-        if (choose) {
-            m_prompter->answers = {m_db->qpath()};
-            m_frame->routeCommand(kSelectIcmp);
-            QCOMPARE(m_view->databasePath(), m_db->qpath());
-        }
-    }
+    void start(bool choose = true) { startProgram(choose ? kSelectIcmp : 0); }
 
     void run(int id) { QVERIFY(m_frame->routeCommand(id)); }
 
     QList<QTreeView*> lists() const { return m_view->findChildren<QTreeView*>(); }
 
 private slots:
-    void cleanup()
-    {
-        m_app.reset();
-        m_prompter.reset();
-        m_db.reset();
-    }
+    void cleanup() { stopProgram(); }
 
     void databaseChoiceIsSharedAndCancelForgetsIt()
     {
