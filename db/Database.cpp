@@ -8,11 +8,14 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 namespace trawler::db {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
 constexpr int kNewFilePageSize = 65536;
 
 // SQLite gives a few names a meaning of their own (an empty name or
@@ -49,9 +52,12 @@ Database::~Database()
     close();
 }
 
-Database::Database(Database&& other) noexcept : m_db(other.m_db), m_path(std::move(other.m_path))
+Database::Database(Database&& other) noexcept
+    : m_db(other.m_db), m_path(std::move(other.m_path)), m_waitObserver(other.m_waitObserver)
 {
     other.m_db = nullptr;
+    if (m_db)
+        sqlite3_busy_handler(m_db, &Database::onBusy, this);
 }
 
 Database& Database::operator=(Database&& other) noexcept
@@ -60,9 +66,30 @@ Database& Database::operator=(Database&& other) noexcept
         close();
         m_db = other.m_db;
         m_path = std::move(other.m_path);
+        m_waitObserver = other.m_waitObserver;
         other.m_db = nullptr;
+        if (m_db)
+            sqlite3_busy_handler(m_db, &Database::onBusy, this);
     }
     return *this;
+}
+
+int Database::onBusy(void* self, int attempt)
+{
+    auto* database = static_cast<Database*>(self);
+    WaitObserver* observer = database->m_waitObserver;
+    if (observer) {
+        if (attempt == 0)
+            observer->waitingForWriter();
+        if (observer->giveUpWaiting())
+            return 0;
+    }
+    // Short sleeps first (a writer between two statements), then a steady
+    // 50 ms poll: the lock is taken soon after it is freed, and a give-up is
+    // heard within that time.
+    const int ms = std::min(50, 1 + attempt * 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return 1;
 }
 
 void Database::check(int rc) const
@@ -102,7 +129,7 @@ void Database::openWith(const std::string& path, bool allowEmptyFile)
     m_path = path;
     try {
         sqlite3_extended_result_codes(m_db, 1);
-        check(sqlite3_busy_timeout(m_db, kBusyTimeoutMs));
+        check(sqlite3_busy_handler(m_db, &Database::onBusy, this));
         // A new file gets the largest page the engine offers: capture tables
         // only grow at their right edge and reports scan them whole, so big
         // pages mean fewer page writes per parsed row and fewer page reads per
@@ -123,10 +150,18 @@ void Database::openWith(const std::string& path, bool allowEmptyFile)
 
 void Database::close()
 {
+    std::lock_guard<std::mutex> lock(m_handleMutex);
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+}
+
+void Database::interrupt()
+{
+    std::lock_guard<std::mutex> lock(m_handleMutex);
+    if (m_db)
+        sqlite3_interrupt(m_db);
 }
 
 std::vector<std::string> Database::listTables()
@@ -164,11 +199,9 @@ int Database::execute(std::string_view sql)
     return st.changes();
 }
 
-void Database::setBusyTimeout(int milliseconds)
+void Database::setWaitObserver(WaitObserver* observer)
 {
-    if (!m_db)
-        throw DbError("The database is not open.");
-    check(sqlite3_busy_timeout(m_db, milliseconds));
+    m_waitObserver = observer;
 }
 
 void Database::tuneForBulkWrite()

@@ -1,6 +1,7 @@
 #pragma once
 #include "Statement.h"
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,20 @@
 struct sqlite3;
 
 namespace trawler::db {
+
+// How a connection that needs the write lock behaves while another
+// connection holds it (a parse run writes its whole capture in one
+// transaction, which may take minutes). The connection waits without a time
+// limit; an observer hears once that the wait began and may end it.
+class WaitObserver {
+public:
+    virtual ~WaitObserver() = default;
+    // Called once per wait, on the waiting thread, when the lock is not free.
+    virtual void waitingForWriter() {}
+    // Asked again and again while waiting; true ends the wait: the statement
+    // then fails with DbError (the engine's "database is locked").
+    virtual bool giveUpWaiting() { return false; }
+};
 
 // One connection to one database file. Every engine call is checked; a
 // failure throws DbError carrying the engine's description.
@@ -44,16 +59,19 @@ public:
     // parse run): a larger page cache and in-memory temporary storage.
     // Durability at commit is unchanged.
     void tuneForBulkWrite();
-    // How long a statement waits for another connection's write lock before
-    // it fails (10 s unless changed).
-    void setBusyTimeout(int milliseconds);
+    // Who hears of a wait for another connection's write lock; nullptr: wait
+    // silently. The observer must outlive its use by this connection.
+    void setWaitObserver(WaitObserver* observer);
+
+    // Ends the statement that runs on this connection as soon as possible; it
+    // fails with a DbError whose interrupted() is true. Callable from any thread while the
+    // Database object exists; does nothing when the connection is closed.
+    void interrupt();
 
     void begin();
     void commit();
     void rollback();
     bool inTransaction() const;
-
-    sqlite3* handle() const { return m_db; }
 
     // Used only to give a brand-new, empty file its first page.
     void openNew(const std::string& path);
@@ -61,9 +79,14 @@ public:
 private:
     void openWith(const std::string& path, bool allowEmptyFile);
     void check(int rc) const;
+    static int onBusy(void* self, int attempt);
 
     sqlite3* m_db = nullptr;
     std::string m_path;
+    WaitObserver* m_waitObserver = nullptr;
+    // Held by close() and interrupt(): the engine must not be interrupted
+    // through a handle that is being closed.
+    std::mutex m_handleMutex;
 };
 
 // Rolls back on scope exit unless committed.

@@ -12,11 +12,12 @@ inline DbError engineError(sqlite3* db, int rc)
 {
     std::string description = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     // A parse writes its whole run in one transaction: another writer that
-    // waited out the busy timeout is told why, not only that the file is locked.
+    // gave up waiting is told why, not only that the file is locked.
     if ((rc & 0xff) == SQLITE_BUSY)
         description += ": another connection is writing this database (a parse may be running); "
                        "try again when it has finished.";
-    return DbError(description, rc);
+    const auto cause = (rc & 0xff) == SQLITE_INTERRUPT ? DbError::Cause::Interrupted : DbError::Cause::Other;
+    return DbError(description, rc, cause);
 }
 
 } // namespace trawler::db

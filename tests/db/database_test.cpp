@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
+
 #include <fstream>
 
 using namespace trawler::db;
@@ -176,19 +180,54 @@ TEST_F(DatabaseTest, ReaderSeesCommittedStateWhileAWriterHoldsItsTransaction)
     EXPECT_EQ(st.value(0).toInt(), 2);
 }
 
-TEST_F(DatabaseTest, ASecondWriterWaitsThenSaysWhyItCannotWrite)
+TEST_F(DatabaseTest, ASecondWriterWaitsWithANoticeUntilTheFirstCommitsOrItGivesUp)
 {
     db.begin();
     db.execute("insert into history values ('long.cap')");
 
+    // Gives up after it has been told of the wait: the write fails and says why.
+    struct GiveUp : WaitObserver {
+        int notices = 0;
+        void waitingForWriter() override { ++notices; }
+        bool giveUpWaiting() override { return notices > 0; }
+    } giveUp;
     Database other(path);
-    other.setBusyTimeout(50);
+    other.setWaitObserver(&giveUp);
     const std::string message = errorOf([&] { other.execute("insert into ipmac values ('10.0.0.1', 'x')"); });
+    EXPECT_EQ(giveUp.notices, 1);
     EXPECT_NE(message.find("database is locked"), std::string::npos) << message;
     EXPECT_NE(message.find("another connection is writing"), std::string::npos) << message;
 
-    db.commit();
+    // Waits as long as it takes: the first writer commits from another thread
+    // once the second has said it waits.
+    struct Signal : WaitObserver {
+        std::promise<void> waiting;
+        void waitingForWriter() override { waiting.set_value(); }
+    } signal;
+    other.setWaitObserver(&signal);
+    std::thread committer([&] {
+        signal.waiting.get_future().wait();
+        db.commit();
+    });
     EXPECT_EQ(other.execute("insert into ipmac values ('10.0.0.1', 'x')"), 1);
+    committer.join();
+}
+
+TEST_F(DatabaseTest, InterruptFromAnotherThreadEndsARunningStatement)
+{
+    Database reader(path);
+    // Counts for ever: only an interrupt ends it.
+    Statement st = reader.prepare("with recursive n(i) as (select 1 union all select i + 1 from n) "
+                                  "select count(*) from n");
+    std::atomic<bool> done{false};
+    std::thread stopper([&] {
+        while (!done.load())
+            reader.interrupt();
+    });
+    const std::string message = errorOf([&] { st.step(); });
+    done.store(true);
+    stopper.join();
+    EXPECT_NE(message.find("interrupt"), std::string::npos) << message;
 }
 
 TEST(ValueText, NumbersReadAsTheOperatorExpects)
