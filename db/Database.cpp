@@ -2,6 +2,7 @@
 
 #include "DbError.h"
 #include "EngineError.h"
+#include "FileAccess.h"
 #include "SqlDialect.h"
 
 #include <mutex>
@@ -45,6 +46,14 @@ bool isEmptyRegularFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
 }
 
+// Failures of a read-only open that come from the log files a reader of a
+// write-ahead-log file needs beside it, not from the file itself.
+bool isLogAccessFailure(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY;
+}
+
 } // namespace
 
 Database::~Database()
@@ -53,7 +62,8 @@ Database::~Database()
 }
 
 Database::Database(Database&& other) noexcept
-    : m_db(other.m_db), m_path(std::move(other.m_path)), m_waitObserver(other.m_waitObserver)
+    : m_db(other.m_db), m_path(std::move(other.m_path)), m_access(other.m_access),
+      m_waitObserver(other.m_waitObserver)
 {
     other.m_db = nullptr;
     if (m_db)
@@ -66,6 +76,7 @@ Database& Database::operator=(Database&& other) noexcept
         close();
         m_db = other.m_db;
         m_path = std::move(other.m_path);
+        m_access = other.m_access;
         m_waitObserver = other.m_waitObserver;
         other.m_db = nullptr;
         if (m_db)
@@ -98,17 +109,49 @@ void Database::check(int rc) const
         throw engineError(m_db, rc);
 }
 
-void Database::open(const std::string& path)
+void Database::open(const std::string& path, Access access)
 {
-    openWith(path, false);
+    openWith(path, access, false);
 }
 
 void Database::openNew(const std::string& path)
 {
-    openWith(path, true);
+    openWith(path, Access::ReadWrite, true);
 }
 
-void Database::openWith(const std::string& path, bool allowEmptyFile)
+namespace {
+
+sqlite3* openHandle(const std::string& name, int flags)
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close(db);
+        throw DbError(message, rc);
+    }
+    sqlite3_extended_result_codes(db, 1);
+    return db;
+}
+
+// The first read of the file: a file that is not a database fails here, and
+// so does a write-ahead-log file whose shared-memory index cannot be made.
+int firstRead(sqlite3* db)
+{
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+            rc = SQLITE_OK;
+    }
+    sqlite3_finalize(stmt);
+    return rc;
+}
+
+} // namespace
+
+void Database::openWith(const std::string& path, Access access, bool allowEmptyFile)
 {
     close();
     configureEngineOnce();
@@ -118,18 +161,19 @@ void Database::openWith(const std::string& path, bool allowEmptyFile)
     if (!allowEmptyFile && isEmptyRegularFile(name))
         throw DbError(sqlite3_errstr(SQLITE_NOTADB), SQLITE_NOTADB);
 
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(name.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
-        throw DbError(message, rc);
-    }
-    m_db = db;
     m_path = path;
+    m_access = access;
+    if (access == Access::ReadOnly) {
+        openReadOnly(name);
+        return;
+    }
+    m_db = openHandle(name, SQLITE_OPEN_READWRITE);
     try {
-        sqlite3_extended_result_codes(m_db, 1);
         check(sqlite3_busy_handler(m_db, &Database::onBusy, this));
+        // The engine opens a write-protected file for reading without a
+        // word; a writer must hear now, not at its first row.
+        if (sqlite3_db_readonly(m_db, "main") == 1)
+            throw DbError("attempt to write a readonly database" + unwritableNote(name), SQLITE_READONLY);
         // A new file gets the largest page the engine offers: capture tables
         // only grow at their right edge and reports scan them whole, so big
         // pages mean fewer page writes per parsed row and fewer page reads per
@@ -142,6 +186,34 @@ void Database::openWith(const std::string& path, bool allowEmptyFile)
             while (st.step()) {
             }
         }
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void Database::openReadOnly(const std::string& name)
+{
+    // Nothing here changes the file: no journal-mode switch, no pragma that
+    // writes. A write-ahead-log file still needs its index file beside it;
+    // where that cannot be made (a read-only directory or mount) the file is
+    // opened as unchangeable instead, which needs no file beside it.
+    m_db = openHandle(name, SQLITE_OPEN_READONLY);
+    int rc = firstRead(m_db);
+    if (rc != SQLITE_OK && isLogAccessFailure(rc)) {
+        const DbError first = engineError(m_db, rc);
+        close();
+        // A log with changes in it would be ignored by such an open: the
+        // reader would see stale data without knowing it.
+        if (hasPendingLog(name))
+            throw DbError(first.description() + " The log beside the file holds changes that a reader cannot "
+                          "apply without write access; open the file once where it may be written.", first.code());
+        m_db = openHandle(immutableUri(name), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+        rc = firstRead(m_db);
+    }
+    try {
+        check(rc);
+        check(sqlite3_busy_handler(m_db, &Database::onBusy, this));
     } catch (...) {
         close();
         throw;
@@ -219,8 +291,9 @@ void Database::tuneForBulkWrite()
 void Database::begin()
 {
     // IMMEDIATE takes the write lock now, so a busy file is waited for here
-    // rather than failing later on a lock upgrade.
-    execute("BEGIN IMMEDIATE");
+    // rather than failing later on a lock upgrade. A reader only wants one
+    // consistent snapshot.
+    execute(m_access == Access::ReadOnly ? "BEGIN" : "BEGIN IMMEDIATE");
 }
 
 void Database::commit()

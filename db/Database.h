@@ -27,24 +27,29 @@ public:
 // One connection to one database file. Every engine call is checked; a
 // failure throws DbError carrying the engine's description.
 //
-// Files are opened in write-ahead-log mode with a busy timeout, so a report
+// A connection that writes puts the file in write-ahead-log mode, so a report
 // may read a file while a parse writes it: the reader sees the last committed
-// state and neither side fails on the other's lock.
+// state and neither side fails on the other's lock. A connection that only
+// reads changes nothing in the file and works where the operator may only
+// read (a read-only directory, file or mount).
 class Database {
 public:
+    enum class Access { ReadWrite, ReadOnly };
+
     Database() = default;
     // Opens an existing database file; never creates one.
-    explicit Database(const std::string& path) { open(path); }
+    explicit Database(const std::string& path, Access access = Access::ReadWrite) { open(path, access); }
     ~Database();
     Database(Database&& other) noexcept;
     Database& operator=(Database&& other) noexcept;
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    void open(const std::string& path);
+    void open(const std::string& path, Access access = Access::ReadWrite);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     const std::string& path() const { return m_path; }
+    Access access() const { return m_access; }
 
     // Names of the file's tables in creation order, the engine's own included.
     std::vector<std::string> listTables();
@@ -77,12 +82,14 @@ public:
     void openNew(const std::string& path);
 
 private:
-    void openWith(const std::string& path, bool allowEmptyFile);
+    void openWith(const std::string& path, Access access, bool allowEmptyFile);
+    void openReadOnly(const std::string& name);
     void check(int rc) const;
     static int onBusy(void* self, int attempt);
 
     sqlite3* m_db = nullptr;
     std::string m_path;
+    Access m_access = Access::ReadWrite;
     WaitObserver* m_waitObserver = nullptr;
     // Held by close() and interrupt(): the engine must not be interrupted
     // through a handle that is being closed.

@@ -1,6 +1,7 @@
 #pragma once
 // Turns an engine result code into the layer's DbError. Internal to db/.
 #include "DbError.h"
+#include "FileAccess.h"
 
 #include <sqlite3.h>
 
@@ -16,6 +17,12 @@ inline DbError engineError(sqlite3* db, int rc)
     if ((rc & 0xff) == SQLITE_BUSY)
         description += ": another connection is writing this database (a parse may be running); "
                        "try again when it has finished.";
+    // A write refused for lack of permission says what is not writable.
+    const int primary = rc & 0xff;
+    if (db && (primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_PERM)) {
+        const char* file = sqlite3_db_filename(db, "main");
+        description += unwritableNote(file ? file : "");
+    }
     const auto cause = (rc & 0xff) == SQLITE_INTERRUPT ? DbError::Cause::Interrupted : DbError::Cause::Other;
     return DbError(description, rc, cause);
 }

@@ -1,7 +1,6 @@
 #include "SqlDialect.h"
 
 #include <cctype>
-#include <regex>
 #include <vector>
 
 namespace trawler::db {
@@ -96,38 +95,180 @@ std::string quoteIdentifier(const std::string& name)
     return out + '"';
 }
 
-std::string translateColumn(std::string_view def)
+bool isWordChar(char c)
 {
-    static const std::vector<std::string_view> tableConstraints = {"primary", "unique", "constraint", "check",
-                                                                    "foreign"};
-    for (auto word : tableConstraints)
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+bool equalsCi(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::size_t skipSpace(std::string_view s, std::size_t i)
+{
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
+        ++i;
+    return i;
+}
+
+// The word of identifier characters that starts at i (empty when none).
+std::string_view wordAt(std::string_view s, std::size_t i)
+{
+    std::size_t end = i;
+    while (end < s.size() && isWordChar(s[end]))
+        ++end;
+    return s.substr(i, end - i);
+}
+
+// A fixed-width text type: char, nchar, varchar, nvarchar (and the rarer
+// varnchar spellings), followed by "(width)". On success `width` holds the
+// digits and `after` is where the rest of the definition starts.
+bool matchCharType(std::string_view rest, std::string_view& width, std::size_t& after)
+{
+    const std::string_view word = wordAt(rest, 0);
+    static constexpr std::string_view kNames[] = {"char", "nchar", "varchar", "nvarchar", "varnchar", "nvarnchar"};
+    bool known = false;
+    for (std::string_view name : kNames)
+        known = known || equalsCi(word, name);
+    if (!known)
+        return false;
+    std::size_t i = skipSpace(rest, word.size());
+    if (i >= rest.size() || rest[i] != '(')
+        return false;
+    i = skipSpace(rest, i + 1);
+    const std::size_t digits = i;
+    while (i < rest.size() && std::isdigit(static_cast<unsigned char>(rest[i])))
+        ++i;
+    if (i == digits)
+        return false;
+    width = rest.substr(digits, i - digits);
+    i = skipSpace(rest, i);
+    if (i >= rest.size() || rest[i] != ')')
+        return false;
+    after = i + 1;
+    return true;
+}
+
+// True when the words "primary key" occur in a column definition outside
+// quotes and parentheses (a column-level key).
+bool hasPrimaryKeyWords(std::string_view def)
+{
+    char quote = 0;
+    int depth = 0;
+    bool afterPrimary = false;
+    for (std::size_t i = 0; i < def.size();) {
+        const char c = def[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            ++i;
+        } else if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            quote = c == '[' ? ']' : c;
+            afterPrimary = false;
+            ++i;
+        } else if (c == '(' || c == ')') {
+            depth += c == '(' ? 1 : -1;
+            afterPrimary = false;
+            ++i;
+        } else if (isWordChar(c)) {
+            const std::string_view word = wordAt(def, i);
+            if (depth == 0) {
+                if (afterPrimary && equalsCi(word, "key"))
+                    return true;
+                afterPrimary = equalsCi(word, "primary");
+            }
+            i += word.size();
+        } else {
+            if (!std::isspace(static_cast<unsigned char>(c)))
+                afterPrimary = false;
+            ++i;
+        }
+    }
+    return false;
+}
+
+bool hasNotNull(std::string_view def)
+{
+    // A rough test is enough: a repeated NOT NULL is harmless, only noisy.
+    for (std::size_t i = 0; (i = def.find_first_of("nN", i)) != std::string_view::npos; ++i) {
+        if ((i > 0 && isWordChar(def[i - 1])) || !equalsCi(wordAt(def, i), "not"))
+            continue;
+        if (equalsCi(wordAt(def, skipSpace(def, i + 3)), "null"))
+            return true;
+    }
+    return false;
+}
+
+// Column names listed by a table-level "primary key (a, b)" constraint.
+void collectKeyColumns(std::string_view def, std::vector<std::string>& keys)
+{
+    if (!startsWithWordCi(def, "primary"))
+        return;
+    std::size_t i = skipSpace(def, 7);
+    if (!equalsCi(wordAt(def, i), "key"))
+        return;
+    i = skipSpace(def, i + 3);
+    if (i >= def.size() || def[i] != '(')
+        return;
+    const std::size_t close = def.find(')', i);
+    if (close == std::string_view::npos)
+        return;
+    for (std::string_view part : splitDefinitions(def.substr(i + 1, close - i - 1))) {
+        std::string_view name, rest;
+        if (splitColumnName(trim(part), name, rest))
+            keys.push_back(bareName(name));
+    }
+}
+
+bool isTableConstraint(std::string_view def)
+{
+    static constexpr std::string_view kWords[] = {"primary", "unique", "constraint", "check", "foreign"};
+    for (auto word : kWords)
         if (startsWithWordCi(def, word))
-            return std::string(def);
+            return true;
+    return false;
+}
+
+std::string translateColumn(std::string_view def, bool keyColumn)
+{
+    if (isTableConstraint(def))
+        return std::string(def);
 
     std::string_view name, rest;
     if (!splitColumnName(def, name, rest))
         return std::string(def);
     const std::string column = bareName(name);
     const std::string ref = quoteIdentifier(column);
-    const std::string restText(rest);
+    // A key refuses NULL, as every primary key of the schema's home engine
+    // does; this engine would otherwise let any number of NULL keys in.
+    const bool key = keyColumn || hasPrimaryKeyWords(rest);
+    const bool notNull = key && !hasNotNull(rest);
+    const std::string notNullText = notNull ? " NOT NULL" : "";
 
-    static const std::regex charType(R"(^(?:n?var)?n?char\s*\(\s*(\d+)\s*\)([\s\S]*)$)", std::regex::icase);
-    static const std::regex longType(R"(^long\b([\s\S]*)$)", std::regex::icase);
-    std::smatch m;
-    if (std::regex_match(restText, m, charType)) {
-        const std::string width = m[1];
+    std::string_view width;
+    std::size_t after = 0;
+    if (matchCharType(rest, width, after)) {
         // The constraint's name is what the engine reports when it refuses a
         // value, so it says which column and which limit.
         return std::string(name) + " TEXT COLLATE RTRIM CONSTRAINT "
-            + quoteIdentifier(column + " is longer than " + width + " characters") + " CHECK (length(" + ref
-            + ") <= " + width + ")" + std::string(m[2]);
+            + quoteIdentifier(column + " is longer than " + std::string(width) + " characters") + " CHECK (length("
+            + ref + ") <= " + std::string(width) + ")" + notNullText + std::string(rest.substr(after));
     }
-    if (std::regex_match(restText, m, longType)) {
-        return std::string(name) + " INTEGER CONSTRAINT " + quoteIdentifier(column + " is not a 32-bit integer")
+    const std::string_view word = wordAt(rest, 0);
+    if (equalsCi(word, "long")) {
+        // A key declared INTEGER would become the engine's row number, which
+        // turns a NULL key into the next free number instead of refusing it.
+        return std::string(name) + (key ? " INT" : " INTEGER") + " CONSTRAINT " + quoteIdentifier(column + " is not a 32-bit integer")
             + " CHECK (" + ref + " IS NULL OR (typeof(" + ref + ") = 'integer' AND " + ref
-            + " BETWEEN -2147483648 AND 2147483647))" + std::string(m[1]);
+            + " BETWEEN -2147483648 AND 2147483647))" + notNullText + std::string(rest.substr(word.size()));
     }
-    return std::string(def);
+    return std::string(def) + notNullText;
 }
 
 } // namespace
@@ -146,13 +287,26 @@ std::string translateForEngine(std::string_view sql)
     if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return std::string(sql);
 
+    const std::vector<std::string_view> definitions = splitDefinitions(text.substr(open + 1, close - open - 1));
+    std::vector<std::string> keys;
+    for (std::string_view def : definitions)
+        collectKeyColumns(trim(def), keys);
+
     std::string out(text.substr(0, open + 1));
     bool first = true;
-    for (std::string_view def : splitDefinitions(text.substr(open + 1, close - open - 1))) {
+    for (std::string_view def : definitions) {
         if (!first)
             out += ", ";
         first = false;
-        out += translateColumn(trim(def));
+        def = trim(def);
+        // Column names compare without regard to letter case: "primary key(ip)"
+        // names the column Ip.
+        bool keyColumn = false;
+        std::string_view name, rest;
+        if (!isTableConstraint(def) && splitColumnName(def, name, rest))
+            for (const std::string& key : keys)
+                keyColumn = keyColumn || equalsCi(key, bareName(name));
+        out += translateColumn(def, keyColumn);
     }
     out += text.substr(close);
     return out;

@@ -112,6 +112,11 @@ bool Statement::returnsRows() const
     return m_stmt && sqlite3_column_count(m_stmt) > 0;
 }
 
+bool Statement::readOnly() const
+{
+    return !m_stmt || sqlite3_stmt_readonly(m_stmt) != 0;
+}
+
 int Statement::fieldCount() const
 {
     return m_stmt ? sqlite3_column_count(m_stmt) : 0;

@@ -49,6 +49,9 @@ public:
     // True when the statement returns rows (a query), false for statements
     // that only change the database.
     bool returnsRows() const;
+    // True when running the statement cannot change the database file (a
+    // query, or a statement such as BEGIN that only affects the connection).
+    bool readOnly() const;
 
     int fieldCount() const;
     std::string fieldName(int index) const;

@@ -30,8 +30,13 @@ FreeQueryOutcome runFreeQuery(const std::string& dbPath, const std::string& sql)
     // Whether the statement yields rows is known once it is prepared; a
     // statement that only changes the database is run to its end here.
     try {
-        db::Database database(dbPath);
+        db::Database database(dbPath, db::Database::Access::ReadOnly);
         db::Statement st = database.prepare(sql);
+        if (!st.readOnly()) { // only a change needs write access
+            st = db::Statement();
+            database.open(dbPath);
+            st = database.prepare(sql);
+        }
         if (!st.returnsRows()) {
             st.step();
             outcome.kind = FreeQueryOutcome::Kind::Changed;

@@ -20,7 +20,7 @@ void ReportCursor::openFile(const std::string& dbPath)
     if (dbPath.empty())
         throw ReportError::noDatabase();
     try {
-        m_db.open(dbPath);
+        m_db.open(dbPath, db::Database::Access::ReadOnly);
     } catch (const db::DbError& e) {
         throw databaseError(e);
     }

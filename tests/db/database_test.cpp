@@ -256,7 +256,7 @@ TEST(SqlDialect, OnlyTableDefinitionsAreTranslated)
     EXPECT_EQ(translateForEngine("select * from arp"), "select * from arp");
     const std::string t = translateForEngine("create table x ([Odd Name] char(5), n long not null, primary key(n))");
     EXPECT_NE(t.find("[Odd Name] TEXT COLLATE RTRIM"), std::string::npos) << t;
-    EXPECT_NE(t.find("n INTEGER"), std::string::npos) << t;
+    EXPECT_NE(t.find("n INT"), std::string::npos) << t;
     EXPECT_NE(t.find("not null"), std::string::npos) << t;
     EXPECT_NE(t.find("primary key(n)"), std::string::npos) << t;
     EXPECT_TRUE(isBlankSqlTail("  ;\n -- note\n /* c */ "));
