@@ -1,14 +1,17 @@
 #pragma once
 #include "Statement.h"
 
+#include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
-struct sqlite3;
-
 namespace trawler::db {
+
+class ConnectionEngine;
+class BulkEngine;
 
 // How a connection that needs the write lock behaves while another
 // connection holds it (a parse run writes its whole capture in one
@@ -24,8 +27,10 @@ public:
     virtual bool giveUpWaiting() { return false; }
 };
 
-// One connection to one database file. Every engine call is checked; a
-// failure throws DbError carrying the engine's description.
+// One connection to one database: a file of the embedded engine, or a
+// database on a PostgreSQL server when the name is a postgresql:// or
+// postgres:// URI (see isServerName). Every engine call is checked; a
+// failure throws DbError carrying the engine's (or server's) description.
 //
 // A connection that writes puts the file in write-ahead-log mode, so a report
 // may read a file while a parse writes it: the reader sees the last committed
@@ -36,9 +41,9 @@ class Database {
 public:
     enum class Access { ReadWrite, ReadOnly };
 
-    Database() = default;
+    Database();
     // Opens an existing database file; never creates one.
-    explicit Database(const std::string& path, Access access = Access::ReadWrite) { open(path, access); }
+    explicit Database(const std::string& path, Access access = Access::ReadWrite);
     ~Database();
     Database(Database&& other) noexcept;
     Database& operator=(Database&& other) noexcept;
@@ -47,9 +52,11 @@ public:
 
     void open(const std::string& path, Access access = Access::ReadWrite);
     void close();
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const { return m_engine != nullptr; }
     const std::string& path() const { return m_path; }
     Access access() const { return m_access; }
+    // The engine's name as the operator knows it ("SQLite", "PostgreSQL").
+    std::string engineName() const;
 
     // Names of the file's tables in creation order, the engine's own included.
     std::vector<std::string> listTables();
@@ -82,15 +89,13 @@ public:
     void openNew(const std::string& path);
 
 private:
+    friend class BulkInsert;
     void openWith(const std::string& path, Access access, bool allowEmptyFile);
-    void openReadOnly(const std::string& name);
-    void check(int rc) const;
-    static int onBusy(void* self, int attempt);
+    ConnectionEngine& engine() const;
 
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<ConnectionEngine> m_engine;
     std::string m_path;
     Access m_access = Access::ReadWrite;
-    WaitObserver* m_waitObserver = nullptr;
     // Held by close() and interrupt(): the engine must not be interrupted
     // through a handle that is being closed.
     std::mutex m_handleMutex;
@@ -108,6 +113,34 @@ public:
 private:
     Database& m_db;
     bool m_open = true;
+};
+
+// True when `name` selects a PostgreSQL server (a libpq connection URI)
+// rather than a database file.
+bool isServerName(std::string_view name);
+
+// Appends many rows to one table, the fastest way the engine offers (a
+// reused insert on a file, COPY on a server). Values are given per row by
+// column index (0-based, in the order of `columns`); endRow() closes a row;
+// finish() must be called before the transaction commits, or rows may be
+// missing. On a server, rows are held back until finish() or until enough
+// have gathered, so a failure may show only then.
+class BulkInsert {
+public:
+    BulkInsert(Database& db, std::string_view table, std::vector<std::string> columns);
+    ~BulkInsert();
+    BulkInsert(BulkInsert&&) noexcept;
+    BulkInsert& operator=(BulkInsert&&) noexcept;
+
+    // Text that must stay valid until endRow().
+    BulkInsert& text(int index, std::string_view value);
+    BulkInsert& integer(int index, std::int32_t value);
+    BulkInsert& null(int index);
+    void endRow();
+    void finish();
+
+private:
+    std::unique_ptr<BulkEngine> m_engine;
 };
 
 } // namespace trawler::db

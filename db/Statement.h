@@ -2,22 +2,22 @@
 #include "Value.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 namespace trawler::db {
+
+class StatementEngine;
 
 // A prepared statement and, once stepped, its current row. Movable, not
 // copyable; finalised on destruction. Parameters are numbered from 1, result
 // fields from 0.
 class Statement {
 public:
-    Statement() = default;
-    Statement(sqlite3* db, sqlite3_stmt* stmt);
+    Statement();
+    explicit Statement(std::unique_ptr<StatementEngine> engine);
     ~Statement();
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&& other) noexcept;
@@ -68,10 +68,9 @@ public:
     int changes() const;
 
 private:
-    void check(int rc) const;
+    StatementEngine& engine() const;
 
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_stmt = nullptr;
+    std::unique_ptr<StatementEngine> m_stmt;
     bool m_hasRow = false;
     bool m_done = false;
 };
