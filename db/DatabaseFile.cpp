@@ -3,6 +3,9 @@
 #include "Database.h"
 #include "DbError.h"
 #include "Schema.h"
+#ifdef TRAWLER_HAVE_LIBPQ
+#include "PgEngine.h"
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +19,14 @@ void createDatabaseFile(const std::string& path)
 {
     if (path.empty())
         throw DbError("No database file was given.");
+    if (isServerName(path)) {
+#ifdef TRAWLER_HAVE_LIBPQ
+        createServerDatabase(path);
+        return;
+#else
+        throw DbError("This build of Trawler has no PostgreSQL support (libpq was not found when it was built).");
+#endif
+    }
     // O_EXCL makes "create only if absent" one step: no window in which an
     // existing file could be replaced.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

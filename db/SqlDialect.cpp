@@ -271,9 +271,101 @@ std::string translateColumn(std::string_view def, bool keyColumn)
     return std::string(def) + notNullText;
 }
 
-} // namespace
+// The server has fixed-width text of its own (blank-padded, compared without
+// trailing blanks, longer values refused) and 32-bit integers; byte order
+// ("C" collation) sorts texts as the file engine does. Its keys refuse NULL.
+std::string translateColumnForServer(std::string_view def, bool)
+{
+    if (isTableConstraint(def))
+        return std::string(def);
+    std::string_view name, rest;
+    if (!splitColumnName(def, name, rest))
+        return std::string(def);
+    std::string_view width;
+    std::size_t after = 0;
+    if (matchCharType(rest, width, after))
+        return std::string(name) + " char(" + std::string(width) + ") COLLATE \"C\"" + std::string(rest.substr(after));
+    const std::string_view word = wordAt(rest, 0);
+    if (equalsCi(word, "long"))
+        return std::string(name) + " integer" + std::string(rest.substr(word.size()));
+    return std::string(def);
+}
 
-std::string translateForEngine(std::string_view sql)
+// Square-bracket names become quoted names in lower case (the case unquoted
+// names fold to, so [Destip] finds the column created as Destip); "?" and
+// "?N" placeholders become "$N"; "collate binary" becomes byte order. String
+// literals, quoted names and comments pass unchanged.
+std::string translateNamesForServer(std::string_view sql)
+{
+    std::string out;
+    out.reserve(sql.size() + 16);
+    int nextParameter = 1;
+    std::size_t i = 0;
+    while (i < sql.size()) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"') {
+            std::size_t end = sql.find(c, i + 1);
+            end = end == std::string_view::npos ? sql.size() : end + 1;
+            out.append(sql.substr(i, end - i));
+            i = end;
+        } else if (sql.compare(i, 2, "--") == 0) {
+            std::size_t end = sql.find('\n', i);
+            end = end == std::string_view::npos ? sql.size() : end;
+            out.append(sql.substr(i, end - i));
+            i = end;
+        } else if (sql.compare(i, 2, "/*") == 0) {
+            std::size_t end = sql.find("*/", i + 2);
+            end = end == std::string_view::npos ? sql.size() : end + 2;
+            out.append(sql.substr(i, end - i));
+            i = end;
+        } else if (c == '[' && i + 1 < sql.size() && !std::isdigit(static_cast<unsigned char>(sql[i + 1]))
+                   && (i == 0 || !isWordChar(sql[i - 1]))) {
+            // Not after a word: "a[1]" stays an array subscript.
+            const std::size_t end = sql.find(']', i + 1);
+            if (end == std::string_view::npos) {
+                out.append(sql.substr(i));
+                break;
+            }
+            out += '"';
+            for (char n : sql.substr(i + 1, end - i - 1)) {
+                out += static_cast<char>(std::tolower(static_cast<unsigned char>(n)));
+                if (n == '"')
+                    out += '"';
+            }
+            out += '"';
+            i = end + 1;
+        } else if (c == '?') {
+            std::size_t end = i + 1;
+            while (end < sql.size() && std::isdigit(static_cast<unsigned char>(sql[end])))
+                ++end;
+            out += '$';
+            if (end > i + 1)
+                out.append(sql.substr(i + 1, end - i - 1));
+            else
+                out += std::to_string(nextParameter);
+            ++nextParameter;
+            i = end;
+        } else if (isWordChar(c)) {
+            const std::string_view word = wordAt(sql, i);
+            const std::size_t next = skipSpace(sql, i + word.size());
+            if (equalsCi(word, "collate") && equalsCi(wordAt(sql, next), "binary")) {
+                out += "COLLATE \"C\"";
+                i = next + 6;
+            } else {
+                out.append(word);
+                i += word.size();
+            }
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+using ColumnTranslator = std::string (*)(std::string_view def, bool keyColumn);
+
+std::string translateTable(std::string_view sql, ColumnTranslator translateColumn)
 {
     const std::string_view text = trim(sql);
     if (!startsWithWordCi(text, "create"))
@@ -310,6 +402,18 @@ std::string translateForEngine(std::string_view sql)
     }
     out += text.substr(close);
     return out;
+}
+
+} // namespace
+
+std::string translateForEngine(std::string_view sql)
+{
+    return translateTable(sql, &translateColumn);
+}
+
+std::string translateForServer(std::string_view sql)
+{
+    return translateNamesForServer(translateTable(sql, &translateColumnForServer));
 }
 
 bool isBlankSqlTail(std::string_view tail)

@@ -15,6 +15,12 @@ namespace trawler::db {
 // returned unchanged.
 std::string translateForEngine(std::string_view sql);
 
+// The same statements for the PostgreSQL server: char(n) stays the server's
+// own fixed-width text (in byte order), long becomes integer; square-bracket
+// names, "?"/"?N" placeholders and "collate binary" are carried over to the
+// server's forms. Everything else passes as written.
+std::string translateForServer(std::string_view sql);
+
 // True when what follows a statement is only white space, semicolons and
 // comments.
 bool isBlankSqlTail(std::string_view tail);

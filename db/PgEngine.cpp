@@ -1,0 +1,452 @@
+#include "PgEngine.h"
+
+#include "DbError.h"
+#include "SqlDialect.h"
+#include "Text.h"
+
+#include <libpq-fe.h>
+
+#include <charconv>
+#include <cstring>
+#include <optional>
+
+namespace trawler::db {
+
+namespace {
+
+// Type identifiers of the server's built-in types (pg_type.oid), fixed since
+// the server's first releases.
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701, kBpchar = 1042,
+              kNumeric = 1700;
+
+constexpr const char* kQueryCanceled = "57014";
+
+std::string chomp(std::string s)
+{
+    while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
+        s.pop_back();
+    return s;
+}
+
+struct ResultDeleter {
+    void operator()(PGresult* r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+DbError resultError(PGconn* conn, const PGresult* result)
+{
+    std::string message;
+    const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (primary) {
+        message = primary;
+        if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL))
+            message += std::string(" (") + detail + ")";
+    } else {
+        message = chomp(PQerrorMessage(conn));
+    }
+    if (message.empty())
+        message = "The server gave no reason.";
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const bool canceled = state && std::strcmp(state, kQueryCanceled) == 0;
+    return DbError(message, 0, canceled ? DbError::Cause::Interrupted : DbError::Cause::Other);
+}
+
+Result checked(PGconn* conn, PGresult* raw)
+{
+    Result result(raw);
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_COPY_IN)
+        return result;
+    if (status == PGRES_EMPTY_QUERY)
+        throw DbError("The statement is empty.");
+    throw resultError(conn, result.get());
+}
+
+void ignoreNotice(void*, const char*) {}
+
+PGconn* connectTo(const char* const* keywords, const char* const* values)
+{
+    PGconn* conn = PQconnectdbParams(keywords, values, 1);
+    if (!conn)
+        throw DbError("Out of memory while connecting to the server.");
+    if (PQstatus(conn) != CONNECTION_OK) {
+        const std::string message = chomp(PQerrorMessage(conn));
+        PQfinish(conn);
+        throw DbError(message.empty() ? "Cannot connect to the server." : message);
+    }
+    PQsetNoticeProcessor(conn, &ignoreNotice, nullptr);
+    return conn;
+}
+
+// A statement that cannot change the database, by its first word.
+bool startsReadOnly(std::string_view sql)
+{
+    std::size_t i = 0;
+    while (i < sql.size() && (std::isspace(static_cast<unsigned char>(sql[i])) || sql[i] == '('))
+        ++i;
+    std::size_t end = i;
+    while (end < sql.size() && std::isalpha(static_cast<unsigned char>(sql[end])))
+        ++end;
+    std::string word(sql.substr(i, end - i));
+    for (char& c : word)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word == "select" || word == "values" || word == "show" || word == "table" || word == "explain";
+}
+
+} // namespace
+
+// The connection, shared by the connection object and its statements, so a
+// statement outliving Database::close() never uses a freed connection.
+class PgSession {
+public:
+    explicit PgSession(PGconn* conn) : m_conn(conn), m_cancel(PQgetCancel(conn)) {}
+    ~PgSession()
+    {
+        if (m_cancel)
+            PQfreeCancel(m_cancel);
+        PQfinish(m_conn);
+    }
+    PgSession(const PgSession&) = delete;
+    PgSession& operator=(const PgSession&) = delete;
+
+    PGconn* conn() const { return m_conn; }
+    PGcancel* cancel() const { return m_cancel; }
+    std::string nextName() { return "trawler_" + std::to_string(++m_statements); }
+    Result exec(const std::string& sql) { return checked(m_conn, PQexec(m_conn, sql.c_str())); }
+
+private:
+    PGconn* m_conn;
+    PGcancel* m_cancel;
+    unsigned long m_statements = 0;
+};
+
+namespace {
+
+class PgStatement : public StatementEngine {
+public:
+    PgStatement(std::shared_ptr<PgSession> session, std::string sql, bool readOnly)
+        : m_session(std::move(session)), m_name(m_session->nextName()), m_readOnly(readOnly)
+    {
+        PGconn* conn = m_session->conn();
+        checked(conn, PQprepare(conn, m_name.c_str(), sql.c_str(), 0, nullptr));
+        m_description = checked(conn, PQdescribePrepared(conn, m_name.c_str()));
+        m_params.resize(static_cast<std::size_t>(PQnparams(m_description.get())));
+    }
+    ~PgStatement() override
+    {
+        // The connection may be in a failed transaction or gone; nothing to do then.
+        Result(PQexec(m_session->conn(), ("DEALLOCATE " + m_name).c_str()));
+    }
+
+    void bindText(int index, std::string_view text, bool) override { param(index) = std::string(text); }
+    void bindInt(int index, std::int32_t value) override { param(index) = std::to_string(value); }
+    void bindNull(int index) override { param(index).reset(); }
+    void clearBindings() override
+    {
+        for (auto& p : m_params)
+            p.reset();
+    }
+
+    bool step() override
+    {
+        if (!m_result) {
+            std::vector<const char*> values;
+            std::vector<int> lengths;
+            for (const auto& p : m_params) {
+                values.push_back(p ? p->data() : nullptr);
+                lengths.push_back(p ? static_cast<int>(p->size()) : 0);
+            }
+            PGconn* conn = m_session->conn();
+            m_result = checked(conn, PQexecPrepared(conn, m_name.c_str(), static_cast<int>(values.size()),
+                                                    values.data(), lengths.data(), nullptr, 0));
+            m_row = -1;
+            const char* tuples = PQcmdTuples(m_result.get());
+            m_changes = tuples && *tuples && PQresultStatus(m_result.get()) == PGRES_COMMAND_OK ? std::atoi(tuples) : 0;
+        }
+        ++m_row;
+        return m_row < PQntuples(m_result.get());
+    }
+    void reset() override
+    {
+        m_result.reset();
+        m_row = -1;
+    }
+    bool returnsRows() const override { return PQnfields(m_description.get()) > 0; }
+    bool readOnly() const override { return m_readOnly; }
+    int fieldCount() const override { return PQnfields(m_description.get()); }
+    std::string fieldName(int index) const override
+    {
+        const char* name = PQfname(m_description.get(), index);
+        return name ? name : "";
+    }
+    Value value(int index) const override
+    {
+        const PGresult* r = m_result.get();
+        if (PQgetisnull(r, m_row, index))
+            return Value();
+        const char* text = PQgetvalue(r, m_row, index);
+        const std::size_t length = static_cast<std::size_t>(PQgetlength(r, m_row, index));
+        const char* end = text + length;
+        switch (PQftype(r, index)) {
+        case kInt2:
+        case kInt4:
+        case kInt8:
+        case kNumeric: {
+            std::int64_t whole = 0;
+            const auto parsed = std::from_chars(text, end, whole);
+            if (parsed.ec == std::errc() && parsed.ptr == end)
+                return Value::integer(whole);
+            [[fallthrough]];
+        }
+        case kFloat4:
+        case kFloat8: {
+            double real = 0;
+            const auto parsed = std::from_chars(text, end, real);
+            if (parsed.ec == std::errc())
+                return Value::real(real);
+            return Value::text(std::string(text, length));
+        }
+        case kBool:
+            return Value::integer(text[0] == 't' ? 1 : 0);
+        case kBpchar:
+            // Fixed-width texts come back padded; as on the file engine they
+            // are handed out as they were written.
+            return Value::text(trimTrailingBlanks(std::string_view(text, length)));
+        default:
+            return Value::text(std::string(text, length));
+        }
+    }
+    int changes() const override { return m_changes; }
+
+private:
+    std::optional<std::string>& param(int index)
+    {
+        if (index < 1 || static_cast<std::size_t>(index) > m_params.size())
+            throw DbError("Bind parameter " + std::to_string(index) + " is out of range.");
+        return m_params[static_cast<std::size_t>(index - 1)];
+    }
+
+    std::shared_ptr<PgSession> m_session;
+    std::string m_name;
+    bool m_readOnly;
+    Result m_description;
+    std::vector<std::optional<std::string>> m_params;
+    Result m_result;
+    int m_row = -1;
+    int m_changes = 0;
+};
+
+// Rows gathered in COPY text form and sent in batches: the connection can
+// carry one COPY at a time, and a run fills several tables row by row.
+class PgBulk : public BulkEngine {
+public:
+    PgBulk(std::shared_ptr<PgSession> session, std::string_view table, const std::vector<std::string>& columns)
+        : m_session(std::move(session)), m_fields(columns.size())
+    {
+        m_copy = "COPY " + std::string(table) + " (";
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            m_copy += (i ? ", " : "") + columns[i];
+        m_copy += ") FROM STDIN";
+        m_copy = translateForServer(m_copy);
+        clearRow();
+    }
+
+    void text(int index, std::string_view value) override
+    {
+        std::string& out = field(index);
+        out.clear();
+        // COPY text form: backslash escapes for the separator, line ends and
+        // the backslash itself.
+        for (char c : value) {
+            switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default: out += c;
+            }
+        }
+    }
+    void integer(int index, std::int32_t value) override
+    {
+        char buf[16];
+        const auto r = std::to_chars(buf, buf + sizeof buf, value);
+        field(index).assign(buf, r.ptr);
+    }
+    void null(int index) override { field(index) = "\\N"; }
+    void endRow() override
+    {
+        for (std::size_t i = 0; i < m_fields.size(); ++i) {
+            if (i)
+                m_buffer += '\t';
+            m_buffer += m_fields[i];
+        }
+        m_buffer += '\n';
+        clearRow();
+        if (m_buffer.size() >= kBatchBytes)
+            flush();
+    }
+    void finish() override { flush(); }
+
+private:
+    static constexpr std::size_t kBatchBytes = 8u << 20;
+
+    std::string& field(int index)
+    {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_fields.size())
+            throw DbError("Column " + std::to_string(index) + " is out of range.");
+        return m_fields[static_cast<std::size_t>(index)];
+    }
+    void clearRow()
+    {
+        for (auto& f : m_fields)
+            f = "\\N";
+    }
+    void flush()
+    {
+        if (m_buffer.empty())
+            return;
+        PGconn* conn = m_session->conn();
+        checked(conn, PQexec(conn, m_copy.c_str()));
+        if (PQputCopyData(conn, m_buffer.data(), static_cast<int>(m_buffer.size())) != 1
+            || PQputCopyEnd(conn, nullptr) != 1)
+            throw DbError(chomp(PQerrorMessage(conn)));
+        m_buffer.clear();
+        checked(conn, PQgetResult(conn));
+        // Drain to the end of the command.
+        while (PGresult* extra = PQgetResult(conn))
+            PQclear(extra);
+    }
+
+    std::shared_ptr<PgSession> m_session;
+    std::string m_copy;
+    std::vector<std::string> m_fields;
+    std::string m_buffer;
+};
+
+} // namespace
+
+PgConnection::PgConnection(const std::string& uri, bool readOnly)
+{
+    // The URI comes last so that what it says overrides the defaults before it.
+    const char* keywords[] = {"application_name", "dbname", nullptr};
+    const char* values[] = {"trawler", uri.c_str(), nullptr};
+    m_session = std::make_shared<PgSession>(connectTo(keywords, values));
+    // Numbers and texts exactly as stored; a reader cannot change anything.
+    run("SET extra_float_digits = 3");
+    if (readOnly)
+        run("SET default_transaction_read_only = on");
+}
+
+PgConnection::~PgConnection() = default;
+
+void PgConnection::run(const std::string& sql)
+{
+    m_session->exec(sql);
+}
+
+std::unique_ptr<StatementEngine> PgConnection::prepare(std::string_view sql)
+{
+    if (isBlankSqlTail(sql))
+        throw DbError("The statement is empty.");
+    std::string text = translateForServer(sql);
+    // A trailing semicolon is allowed, as on the file engine.
+    while (!text.empty() && (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == ';'))
+        text.pop_back();
+    return std::make_unique<PgStatement>(m_session, text, startsReadOnly(text));
+}
+
+std::vector<std::string> PgConnection::listTables()
+{
+    std::vector<std::string> names;
+    auto st = prepare("SELECT c.relname::text FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                      "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v', 'p', 'm') ORDER BY c.oid");
+    while (st->step())
+        names.push_back(*st->value(0).toText());
+    return names;
+}
+
+void PgConnection::begin(bool)
+{
+    run("BEGIN");
+}
+
+void PgConnection::commit()
+{
+    run("COMMIT");
+}
+
+void PgConnection::rollback()
+{
+    if (inTransaction())
+        run("ROLLBACK");
+}
+
+bool PgConnection::inTransaction() const
+{
+    return PQtransactionStatus(m_session->conn()) != PQTRANS_IDLE;
+}
+
+void PgConnection::interrupt()
+{
+    char error[256];
+    if (m_session->cancel())
+        PQcancel(m_session->cancel(), error, sizeof error);
+}
+
+std::unique_ptr<BulkEngine> PgConnection::bulkInsert(std::string_view table, const std::vector<std::string>& columns)
+{
+    return std::make_unique<PgBulk>(m_session, table, columns);
+}
+
+void createServerDatabase(const std::string& uri)
+{
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(uri.c_str(), &error);
+    if (!options) {
+        const std::string message = error ? chomp(error) : "The server address cannot be read.";
+        PQfreemem(error);
+        throw DbError(message);
+    }
+    std::vector<std::string> keys, vals;
+    std::string name;
+    for (PQconninfoOption* o = options; o->keyword; ++o) {
+        if (!o->val)
+            continue;
+        if (std::strcmp(o->keyword, "dbname") == 0) {
+            name = o->val;
+            continue;
+        }
+        keys.emplace_back(o->keyword);
+        vals.emplace_back(o->val);
+    }
+    PQconninfoFree(options);
+    if (name.empty())
+        throw DbError("The server address names no database (postgresql://host/NAME).");
+    // The new database is made from the server's maintenance database.
+    keys.emplace_back("dbname");
+    vals.emplace_back("postgres");
+    std::vector<const char*> k, v;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        k.push_back(keys[i].c_str());
+        v.push_back(vals[i].c_str());
+    }
+    k.push_back(nullptr);
+    v.push_back(nullptr);
+    PGconn* raw = PQconnectdbParams(k.data(), v.data(), 0);
+    PgSession session(raw);
+    if (PQstatus(raw) != CONNECTION_OK)
+        throw DbError(chomp(PQerrorMessage(raw)));
+    PQsetNoticeProcessor(raw, &ignoreNotice, nullptr);
+    // Texts are stored as the bytes given (no encoding check, as in a file)
+    // and compared in byte order.
+    char* quoted = PQescapeIdentifier(raw, name.c_str(), name.size());
+    if (!quoted)
+        throw DbError(chomp(PQerrorMessage(raw)));
+    const std::string sql = std::string("CREATE DATABASE ") + quoted
+        + " TEMPLATE template0 ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C'";
+    PQfreemem(quoted);
+    session.exec(sql);
+}
+
+} // namespace trawler::db
