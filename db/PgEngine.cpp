@@ -1,5 +1,7 @@
 #include "PgEngine.h"
 
+#include "PgSession.h"
+
 #include "DbError.h"
 #include "SqlDialect.h"
 #include "Text.h"
@@ -19,8 +21,6 @@ namespace {
 constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701, kBpchar = 1042,
               kNumeric = 1700;
 
-constexpr const char* kQueryCanceled = "57014";
-
 std::string chomp(std::string s)
 {
     while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
@@ -28,38 +28,11 @@ std::string chomp(std::string s)
     return s;
 }
 
-struct ResultDeleter {
-    void operator()(PGresult* r) const { PQclear(r); }
-};
-using Result = std::unique_ptr<PGresult, ResultDeleter>;
-
-DbError resultError(PGconn* conn, const PGresult* result)
-{
-    std::string message;
-    const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    if (primary) {
-        message = primary;
-        if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL))
-            message += std::string(" (") + detail + ")";
-    } else {
-        message = chomp(PQerrorMessage(conn));
-    }
-    if (message.empty())
-        message = "The server gave no reason.";
-    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-    const bool canceled = state && std::strcmp(state, kQueryCanceled) == 0;
-    return DbError(message, 0, canceled ? DbError::Cause::Interrupted : DbError::Cause::Other);
-}
+using Result = PgResult;
 
 Result checked(PGconn* conn, PGresult* raw)
 {
-    Result result(raw);
-    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
-    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_COPY_IN)
-        return result;
-    if (status == PGRES_EMPTY_QUERY)
-        throw DbError("The statement is empty.");
-    throw resultError(conn, result.get());
+    return checkedResult(conn, raw);
 }
 
 void ignoreNotice(void*, const char*) {}
@@ -95,37 +68,82 @@ bool startsReadOnly(std::string_view sql)
 
 } // namespace
 
-// The connection, shared by the connection object and its statements, so a
-// statement outliving Database::close() never uses a freed connection.
-class PgSession {
-public:
-    explicit PgSession(PGconn* conn) : m_conn(conn), m_cancel(PQgetCancel(conn)) {}
-    ~PgSession()
-    {
-        if (m_cancel)
-            PQfreeCancel(m_cancel);
-        PQfinish(m_conn);
-    }
-    PgSession(const PgSession&) = delete;
-    PgSession& operator=(const PgSession&) = delete;
-
-    PGconn* conn() const { return m_conn; }
-    PGcancel* cancel() const { return m_cancel; }
-    std::string nextName() { return "trawler_" + std::to_string(++m_statements); }
-    Result exec(const std::string& sql) { return checked(m_conn, PQexec(m_conn, sql.c_str())); }
-
-private:
-    PGconn* m_conn;
-    PGcancel* m_cancel;
-    unsigned long m_statements = 0;
-};
-
 namespace {
+
+std::string copyCommand(std::string_view table, const std::vector<std::string>& columns)
+{
+    std::string copy = "COPY " + std::string(table) + " (";
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        copy += (i ? ", " : "") + columns[i];
+    return translateForServer(copy + ") FROM STDIN");
+}
+
+// For "insert into T (a, b) values (?, ?)" with nothing but placeholders,
+// the COPY command that appends the same row; empty for any other statement.
+std::string copyForInsert(std::string_view sql)
+{
+    std::size_t i = 0;
+    auto space = [&] {
+        while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i])))
+            ++i;
+    };
+    auto word = [&]() -> std::string {
+        space();
+        const std::size_t start = i;
+        while (i < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[i])) || sql[i] == '_'))
+            ++i;
+        return std::string(sql.substr(start, i - start));
+    };
+    auto isWord = [](std::string w, const char* expected) {
+        for (char& c : w)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return w == expected;
+    };
+    auto punct = [&](char c) {
+        space();
+        if (i < sql.size() && sql[i] == c) {
+            ++i;
+            return true;
+        }
+        return false;
+    };
+    if (!isWord(word(), "insert") || !isWord(word(), "into"))
+        return {};
+    const std::string table = word();
+    if (table.empty() || !punct('('))
+        return {};
+    std::vector<std::string> columns;
+    do {
+        columns.push_back(word());
+        if (columns.back().empty())
+            return {};
+    } while (punct(','));
+    if (!punct(')') || !isWord(word(), "values") || !punct('('))
+        return {};
+    std::size_t placeholders = 0;
+    do {
+        if (!punct('?'))
+            return {};
+        ++placeholders;
+        // "?N" must number the columns in order.
+        const std::size_t digits = i;
+        while (i < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i])))
+            ++i;
+        if (i > digits && std::string(sql.substr(digits, i - digits)) != std::to_string(placeholders))
+            return {};
+    } while (punct(','));
+    if (!punct(')') || placeholders != columns.size())
+        return {};
+    while (punct(';')) {
+    }
+    space();
+    return i == sql.size() ? copyCommand(table, columns) : std::string();
+}
 
 class PgStatement : public StatementEngine {
 public:
-    PgStatement(std::shared_ptr<PgSession> session, std::string sql, bool readOnly)
-        : m_session(std::move(session)), m_name(m_session->nextName()), m_readOnly(readOnly)
+    PgStatement(std::shared_ptr<PgSession> session, const std::string& sql, bool readOnly, std::string copy)
+        : m_session(std::move(session)), m_name(m_session->nextName()), m_readOnly(readOnly), m_copy(std::move(copy))
     {
         PGconn* conn = m_session->conn();
         checked(conn, PQprepare(conn, m_name.c_str(), sql.c_str(), 0, nullptr));
@@ -138,8 +156,20 @@ public:
         Result(PQexec(m_session->conn(), ("DEALLOCATE " + m_name).c_str()));
     }
 
-    void bindText(int index, std::string_view text, bool) override { param(index) = std::string(text); }
-    void bindInt(int index, std::int32_t value) override { param(index) = std::to_string(value); }
+    void bindText(int index, std::string_view text, bool) override
+    {
+        auto& p = param(index);
+        if (p)
+            p->assign(text.data(), text.size());
+        else
+            p.emplace(text);
+    }
+    void bindInt(int index, std::int32_t value) override
+    {
+        char buf[16];
+        const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+        bindText(index, std::string_view(buf, static_cast<std::size_t>(end - buf)), true);
+    }
     void bindNull(int index) override { param(index).reset(); }
     void clearBindings() override
     {
@@ -150,6 +180,20 @@ public:
     bool step() override
     {
         if (!m_result) {
+            // Inside a transaction a plain insert joins the table's COPY
+            // batch; the transaction makes it all-or-nothing either way.
+            if (!m_copy.empty() && m_session->inTransaction()) {
+                m_row.clear();
+                for (std::size_t i = 0; i < m_params.size(); ++i) {
+                    if (i)
+                        m_row += '\t';
+                    appendCopyField(m_row, m_params[i] ? std::optional<std::string_view>(*m_params[i]) : std::nullopt);
+                }
+                m_session->queueRow(m_copy, m_row);
+                m_changes = 1;
+                return false;
+            }
+            m_session->flush();
             std::vector<const char*> values;
             std::vector<int> lengths;
             for (const auto& p : m_params) {
@@ -159,17 +203,17 @@ public:
             PGconn* conn = m_session->conn();
             m_result = checked(conn, PQexecPrepared(conn, m_name.c_str(), static_cast<int>(values.size()),
                                                     values.data(), lengths.data(), nullptr, 0));
-            m_row = -1;
+            m_current = -1;
             const char* tuples = PQcmdTuples(m_result.get());
             m_changes = tuples && *tuples && PQresultStatus(m_result.get()) == PGRES_COMMAND_OK ? std::atoi(tuples) : 0;
         }
-        ++m_row;
-        return m_row < PQntuples(m_result.get());
+        ++m_current;
+        return m_current < PQntuples(m_result.get());
     }
     void reset() override
     {
         m_result.reset();
-        m_row = -1;
+        m_current = -1;
     }
     bool returnsRows() const override { return PQnfields(m_description.get()) > 0; }
     bool readOnly() const override { return m_readOnly; }
@@ -182,10 +226,10 @@ public:
     Value value(int index) const override
     {
         const PGresult* r = m_result.get();
-        if (PQgetisnull(r, m_row, index))
+        if (!r || PQgetisnull(r, m_current, index))
             return Value();
-        const char* text = PQgetvalue(r, m_row, index);
-        const std::size_t length = static_cast<std::size_t>(PQgetlength(r, m_row, index));
+        const char* text = PQgetvalue(r, m_current, index);
+        const std::size_t length = static_cast<std::size_t>(PQgetlength(r, m_current, index));
         const char* end = text + length;
         switch (PQftype(r, index)) {
         case kInt2:
@@ -210,7 +254,7 @@ public:
             return Value::integer(text[0] == 't' ? 1 : 0);
         case kBpchar:
             // Fixed-width texts come back padded; as on the file engine they
-            // are handed out as they were written.
+            // are handed out without the padding.
             return Value::text(trimTrailingBlanks(std::string_view(text, length)));
         default:
             return Value::text(std::string(text, length));
@@ -229,99 +273,59 @@ private:
     std::shared_ptr<PgSession> m_session;
     std::string m_name;
     bool m_readOnly;
+    std::string m_copy;
     Result m_description;
     std::vector<std::optional<std::string>> m_params;
     Result m_result;
-    int m_row = -1;
+    std::string m_row;
+    int m_current = -1;
     int m_changes = 0;
 };
 
-// Rows gathered in COPY text form and sent in batches: the connection can
-// carry one COPY at a time, and a run fills several tables row by row.
+// Rows for the session's COPY batches.
 class PgBulk : public BulkEngine {
 public:
     PgBulk(std::shared_ptr<PgSession> session, std::string_view table, const std::vector<std::string>& columns)
-        : m_session(std::move(session)), m_fields(columns.size())
+        : m_session(std::move(session)), m_copy(copyCommand(table, columns)), m_fields(columns.size()),
+          m_numbers(columns.size())
     {
-        m_copy = "COPY " + std::string(table) + " (";
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            m_copy += (i ? ", " : "") + columns[i];
-        m_copy += ") FROM STDIN";
-        m_copy = translateForServer(m_copy);
-        clearRow();
     }
 
-    void text(int index, std::string_view value) override
-    {
-        std::string& out = field(index);
-        out.clear();
-        // COPY text form: backslash escapes for the separator, line ends and
-        // the backslash itself.
-        for (char c : value) {
-            switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c;
-            }
-        }
-    }
+    void text(int index, std::string_view value) override { field(index) = value; }
     void integer(int index, std::int32_t value) override
     {
-        char buf[16];
-        const auto r = std::to_chars(buf, buf + sizeof buf, value);
-        field(index).assign(buf, r.ptr);
+        auto& slot = field(index);
+        std::string& text = m_numbers[static_cast<std::size_t>(index)];
+        text = std::to_string(value);
+        slot = text;
     }
-    void null(int index) override { field(index) = "\\N"; }
+    void null(int index) override { field(index).reset(); }
     void endRow() override
     {
+        m_row.clear();
         for (std::size_t i = 0; i < m_fields.size(); ++i) {
             if (i)
-                m_buffer += '\t';
-            m_buffer += m_fields[i];
+                m_row += '\t';
+            appendCopyField(m_row, m_fields[i]);
+            m_fields[i].reset();
         }
-        m_buffer += '\n';
-        clearRow();
-        if (m_buffer.size() >= kBatchBytes)
-            flush();
+        m_session->queueRow(m_copy, m_row);
     }
-    void finish() override { flush(); }
+    void finish() override { m_session->flush(); }
 
 private:
-    static constexpr std::size_t kBatchBytes = 8u << 20;
-
-    std::string& field(int index)
+    std::optional<std::string_view>& field(int index)
     {
         if (index < 0 || static_cast<std::size_t>(index) >= m_fields.size())
             throw DbError("Column " + std::to_string(index) + " is out of range.");
         return m_fields[static_cast<std::size_t>(index)];
     }
-    void clearRow()
-    {
-        for (auto& f : m_fields)
-            f = "\\N";
-    }
-    void flush()
-    {
-        if (m_buffer.empty())
-            return;
-        PGconn* conn = m_session->conn();
-        checked(conn, PQexec(conn, m_copy.c_str()));
-        if (PQputCopyData(conn, m_buffer.data(), static_cast<int>(m_buffer.size())) != 1
-            || PQputCopyEnd(conn, nullptr) != 1)
-            throw DbError(chomp(PQerrorMessage(conn)));
-        m_buffer.clear();
-        checked(conn, PQgetResult(conn));
-        // Drain to the end of the command.
-        while (PGresult* extra = PQgetResult(conn))
-            PQclear(extra);
-    }
 
     std::shared_ptr<PgSession> m_session;
     std::string m_copy;
-    std::vector<std::string> m_fields;
-    std::string m_buffer;
+    std::vector<std::optional<std::string_view>> m_fields;
+    std::string m_row;
+    std::vector<std::string> m_numbers;
 };
 
 } // namespace
@@ -353,7 +357,7 @@ std::unique_ptr<StatementEngine> PgConnection::prepare(std::string_view sql)
     // A trailing semicolon is allowed, as on the file engine.
     while (!text.empty() && (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == ';'))
         text.pop_back();
-    return std::make_unique<PgStatement>(m_session, text, startsReadOnly(text));
+    return std::make_unique<PgStatement>(m_session, text, startsReadOnly(text), copyForInsert(sql));
 }
 
 std::vector<std::string> PgConnection::listTables()
@@ -378,6 +382,7 @@ void PgConnection::commit()
 
 void PgConnection::rollback()
 {
+    m_session->discard();
     if (inTransaction())
         run("ROLLBACK");
 }
