@@ -7,6 +7,7 @@
 #include "PgEngine.h"
 #endif
 
+#include <cctype>
 #include <utility>
 
 namespace trawler::db {
@@ -14,6 +15,24 @@ namespace trawler::db {
 bool isServerName(std::string_view name)
 {
     return name.rfind("postgresql://", 0) == 0 || name.rfind("postgres://", 0) == 0;
+}
+
+std::string withSensor(const std::string& name, const std::string& sensor)
+{
+    if (!isServerName(name))
+        return name;
+    std::string encoded;
+    static const char* const kHex = "0123456789ABCDEF";
+    for (unsigned char c : sensor) {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+            encoded += static_cast<char>(c);
+        } else {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 0xf];
+        }
+    }
+    return name + (name.find('?') == std::string::npos ? "?" : "&") + "sensor=" + encoded;
 }
 
 Database::Database() = default;

@@ -119,6 +119,11 @@ private:
 // rather than a database file.
 bool isServerName(std::string_view name);
 
+// The server database name `name` narrowed to one sensor: readers see only
+// that sensor's rows, writers store their runs as that sensor's. A file name
+// is returned unchanged (a file serves one sensor).
+std::string withSensor(const std::string& name, const std::string& sensor);
+
 // Appends many rows to one table, the fastest way the engine offers (a
 // reused insert on a file, COPY on a server). Values are given per row by
 // column index (0-based, in the order of `columns`); endRow() closes a row;

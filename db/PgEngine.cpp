@@ -1,5 +1,6 @@
 #include "PgEngine.h"
 
+#include "PgSensors.h"
 #include "PgSession.h"
 
 #include "DbError.h"
@@ -332,14 +333,20 @@ private:
 
 PgConnection::PgConnection(const std::string& uri, bool readOnly)
 {
+    const SensorUri parts = splitSensorUri(uri);
     // The URI comes last so that what it says overrides the defaults before it.
     const char* keywords[] = {"application_name", "dbname", nullptr};
-    const char* values[] = {"trawler", uri.c_str(), nullptr};
+    const char* values[] = {"trawler", parts.uri.c_str(), nullptr};
     m_session = std::make_shared<PgSession>(connectTo(keywords, values));
     // Numbers and texts exactly as stored; a reader cannot change anything.
     run("SET extra_float_digits = 3");
-    if (readOnly)
+    if (readOnly) {
         run("SET default_transaction_read_only = on");
+        if (parts.sensor)
+            selectSensorForReading(*m_session, *parts.sensor);
+    } else {
+        m_sensor = parts.sensor ? *parts.sensor : defaultSensorName();
+    }
 }
 
 PgConnection::~PgConnection() = default;
@@ -370,9 +377,12 @@ std::vector<std::string> PgConnection::listTables()
     return names;
 }
 
-void PgConnection::begin(bool)
+void PgConnection::begin(bool write)
 {
     run("BEGIN");
+    // A writer's transaction stores its rows as its sensor's.
+    if (write && !m_sensor.empty())
+        selectSensorForWriting(*m_session, m_sensor);
 }
 
 void PgConnection::commit()

@@ -13,7 +13,10 @@ class PgConnection : public ConnectionEngine {
 public:
     // `uri` is a postgresql:// or postgres:// URI; the password comes from
     // ~/.pgpass or PGPASSWORD as libpq finds it. A read-only connection
-    // makes the server refuse every change.
+    // makes the server refuse every change. A "sensor=NAME" query parameter
+    // (ours, not passed to libpq) narrows a reader to that sensor's rows and
+    // names the sensor a writer's transactions store under (default: the
+    // host name).
     PgConnection(const std::string& uri, bool readOnly);
     ~PgConnection() override;
 
@@ -33,6 +36,7 @@ private:
     void run(const std::string& sql);
 
     std::shared_ptr<PgSession> m_session;
+    std::string m_sensor; // a writer's; empty for a reader
 };
 
 // Makes the database the URI names, on its server, through the server's

@@ -201,6 +201,61 @@ TEST_F(ServerEngine, WritesAreAllOrNothing)
     EXPECT_THROW(db.execute("insert into history values ('x')"), DbError);
 }
 
+// Two sensors' runs of files with the same path are different files; reports
+// cover every sensor unless narrowed to one; a path submitted twice at once
+// by one sensor is stored once.
+TEST_F(ServerEngine, SensorsStoreApartAndReportTogether)
+{
+    const std::string uri = freshDatabase();
+    auto store = [](const std::string& db, const std::string& file, int rows) {
+        Database writer(db);
+        Transaction t(writer);
+        Statement seen = writer.prepare("select count(*) from history where Filename = ?");
+        seen.bindText(1, file);
+        EXPECT_TRUE(seen.step());
+        if (seen.value(0).toInt() > 0)
+            return false;
+        writer.prepare("insert into history (Filename) values (?)").bindText(1, file).execute();
+        Statement ins = writer.prepare("insert into ip (Sourceip, Totallen) values (?, ?)");
+        for (int i = 0; i < rows; ++i)
+            ins.bindText(1, "10.0.0.1").bindInt(2, i).execute();
+        t.commit();
+        return true;
+    };
+    EXPECT_TRUE(store(withSensor(uri, "lan 1"), "/data/a.pcap", 3));
+    EXPECT_TRUE(store(withSensor(uri, "lan-2"), "/data/a.pcap", 5));
+    EXPECT_FALSE(store(withSensor(uri, "lan-2"), "/data/a.pcap", 5));
+
+    auto count = [](const std::string& db) {
+        Database reader(db, Database::Access::ReadOnly);
+        Statement st = reader.prepare("select count(*) from ip");
+        EXPECT_TRUE(st.step());
+        return st.value(0).toInt();
+    };
+    EXPECT_EQ(count(uri), 8);
+    EXPECT_EQ(count(withSensor(uri, "lan 1")), 3);
+    EXPECT_EQ(count(withSensor(uri, "lan-2")), 5);
+    EXPECT_NE(errorOf([&] { count(withSensor(uri, "nowhere")); }).find("nowhere"), std::string::npos);
+
+    // Both runs checked the history before either stored: the later one fails.
+    Database first(withSensor(uri, "lan-2"));
+    Database second(withSensor(uri, "lan-2"));
+    first.begin();
+    second.begin();
+    Statement check = second.prepare("select count(*) from history where Filename = '/data/b.pcap'");
+    ASSERT_TRUE(check.step());
+    EXPECT_EQ(check.value(0).toInt(), 0);
+    first.execute("insert into history values ('/data/b.pcap')");
+    first.commit();
+    EXPECT_THROW(
+        {
+            second.execute("insert into history values ('/data/b.pcap')");
+            second.commit();
+        },
+        DbError);
+    second.rollback();
+}
+
 TEST_F(ServerEngine, InterruptEndsARunningStatement)
 {
     Database db(freshDatabase());

@@ -1,0 +1,130 @@
+#include "PgSensors.h"
+
+#include "DbError.h"
+#include "PgSession.h"
+#include "Schema.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <climits>
+
+namespace trawler::db {
+
+namespace {
+
+// Any fixed number: the advisory lock that makes two writers of a new
+// sensor create its tables one after the other.
+constexpr const char* kSensorLock = "727617";
+
+std::string percentDecode(std::string_view s)
+{
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1]))
+            && std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::string literal(PgSession& session, const std::string& text)
+{
+    char* quoted = PQescapeLiteral(session.conn(), text.c_str(), text.size());
+    if (!quoted)
+        throw DbError(connectionMessage(session.conn()));
+    std::string out(quoted);
+    PQfreemem(quoted);
+    return out;
+}
+
+bool exists(PgSession& session, const std::string& query)
+{
+    PgResult r = session.exec(query);
+    return PQntuples(r.get()) == 1 && PQgetvalue(r.get(), 0, 0)[0] == 't';
+}
+
+} // namespace
+
+SensorUri splitSensorUri(const std::string& uri)
+{
+    SensorUri out{uri, std::nullopt};
+    const std::size_t query = uri.find('?');
+    if (query == std::string::npos)
+        return out;
+    std::string kept;
+    std::size_t start = query + 1;
+    while (start <= uri.size()) {
+        std::size_t end = uri.find('&', start);
+        if (end == std::string::npos)
+            end = uri.size();
+        const std::string_view part(uri.data() + start, end - start);
+        if (part.rfind("sensor=", 0) == 0)
+            out.sensor = percentDecode(part.substr(7));
+        else if (!part.empty())
+            kept += (kept.empty() ? "" : "&") + std::string(part);
+        start = end + 1;
+    }
+    out.uri = uri.substr(0, query) + (kept.empty() ? "" : "?" + kept);
+    return out;
+}
+
+std::string defaultSensorName()
+{
+    char host[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(host, sizeof host - 1) != 0 || !host[0])
+        return "sensor";
+    return host;
+}
+
+std::string sensorSchema(PgSession& session, const std::string& sensor)
+{
+    const std::string name = "sensor_" + sensor;
+    char* quoted = PQescapeIdentifier(session.conn(), name.c_str(), name.size());
+    if (!quoted)
+        throw DbError(connectionMessage(session.conn()));
+    std::string out(quoted);
+    PQfreemem(quoted);
+    return out;
+}
+
+void selectSensorForReading(PgSession& session, const std::string& sensor)
+{
+    if (!exists(session, "SELECT count(*) = 1 FROM pg_namespace WHERE nspname = "
+                             + literal(session, "sensor_" + sensor)))
+        throw DbError("No sensor named \"" + sensor + "\" has stored anything in this database.");
+    session.exec("SET search_path = " + sensorSchema(session, sensor) + ", public");
+}
+
+void selectSensorForWriting(PgSession& session, const std::string& sensor)
+{
+    const std::string schema = sensorSchema(session, sensor);
+    const std::string schemaName = literal(session, "sensor_" + sensor);
+    if (!exists(session, "SELECT to_regclass('public.history') IS NOT NULL"))
+        return; // not initialised: nothing to store rows in yet
+    if (!exists(session, "SELECT count(*) = 1 FROM pg_namespace WHERE nspname = " + schemaName)) {
+        session.exec(std::string("SELECT pg_advisory_xact_lock(") + kSensorLock + ")");
+        session.exec("CREATE SCHEMA IF NOT EXISTS " + schema);
+    }
+    for (const auto& table : kCaptureTables) {
+        if (table.name == "ipmac")
+            continue;
+        const std::string name(table.name);
+        if (!exists(session, "SELECT to_regclass('public." + name + "') IS NOT NULL AND to_regclass("
+                                 + literal(session, schema + "." + name) + ") IS NULL"))
+            continue;
+        session.exec(std::string("SELECT pg_advisory_xact_lock(") + kSensorLock + ")");
+        session.exec("CREATE TABLE IF NOT EXISTS " + schema + "." + name + " () INHERITS (public." + name + ")");
+        // Two runs of one sensor submitting the same file at the same moment:
+        // the second one's history row waits for the first and is refused.
+        if (name == "history")
+            session.exec("CREATE UNIQUE INDEX IF NOT EXISTS history_filename ON " + schema + ".history (Filename)");
+    }
+    session.exec("SET LOCAL search_path = " + schema + ", public");
+}
+
+} // namespace trawler::db
