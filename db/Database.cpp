@@ -128,6 +128,11 @@ Statement Database::prepare(std::string_view sql)
     return Statement(engine().prepare(sql));
 }
 
+Statement Database::prepareAsWritten(std::string_view sql)
+{
+    return Statement(engine().prepare(sql, true));
+}
+
 int Database::execute(std::string_view sql)
 {
     Statement st = prepare(sql);

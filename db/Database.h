@@ -64,6 +64,9 @@ public:
     // Prepares one statement. Table definitions written for the capture
     // schema (char(n), long) are carried over to this engine's types.
     Statement prepare(std::string_view sql);
+    // The operator's free SQL: on a server it is passed as written (the
+    // server's own SQL); on a file, as prepare().
+    Statement prepareAsWritten(std::string_view sql);
     // Runs a statement to its end; returns the rows it changed.
     int execute(std::string_view sql);
 

@@ -48,7 +48,9 @@ public:
 class ConnectionEngine {
 public:
     virtual ~ConnectionEngine() = default;
-    virtual std::unique_ptr<StatementEngine> prepare(std::string_view sql) = 0;
+    // `asWritten`: the operator's own SQL for this engine, not the schema's
+    // dialect (a server gets it unchanged).
+    virtual std::unique_ptr<StatementEngine> prepare(std::string_view sql, bool asWritten = false) = 0;
     virtual std::vector<std::string> listTables() = 0;
     virtual void begin(bool write) = 0;
     virtual void commit() = 0;

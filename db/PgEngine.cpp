@@ -356,11 +356,11 @@ void PgConnection::run(const std::string& sql)
     m_session->exec(sql);
 }
 
-std::unique_ptr<StatementEngine> PgConnection::prepare(std::string_view sql)
+std::unique_ptr<StatementEngine> PgConnection::prepare(std::string_view sql, bool asWritten)
 {
     if (isBlankSqlTail(sql))
         throw DbError("The statement is empty.");
-    std::string text = translateForServer(sql);
+    std::string text = asWritten ? std::string(sql) : translateForServer(sql);
     // A trailing semicolon is allowed, as on the file engine.
     while (!text.empty() && (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == ';'))
         text.pop_back();

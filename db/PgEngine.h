@@ -20,7 +20,7 @@ public:
     PgConnection(const std::string& uri, bool readOnly);
     ~PgConnection() override;
 
-    std::unique_ptr<StatementEngine> prepare(std::string_view sql) override;
+    std::unique_ptr<StatementEngine> prepare(std::string_view sql, bool asWritten = false) override;
     std::vector<std::string> listTables() override;
     void begin(bool write) override;
     void commit() override;

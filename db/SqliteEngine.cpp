@@ -271,8 +271,10 @@ void SqliteConnection::run(std::string_view sql)
     }
 }
 
-std::unique_ptr<StatementEngine> SqliteConnection::prepare(std::string_view sql)
+std::unique_ptr<StatementEngine> SqliteConnection::prepare(std::string_view sql, bool)
 {
+    // The file engine's own SQL and the schema's differ only in table
+    // definitions, which are translated either way.
     const std::string text = translateForEngine(sql);
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;

@@ -14,7 +14,7 @@ public:
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
 
-    std::unique_ptr<StatementEngine> prepare(std::string_view sql) override;
+    std::unique_ptr<StatementEngine> prepare(std::string_view sql, bool asWritten = false) override;
     std::vector<std::string> listTables() override;
     void begin(bool write) override;
     void commit() override;

@@ -31,11 +31,11 @@ FreeQueryOutcome runFreeQuery(const std::string& dbPath, const std::string& sql)
     // statement that only changes the database is run to its end here.
     try {
         db::Database database(dbPath, db::Database::Access::ReadOnly);
-        db::Statement st = database.prepare(sql);
+        db::Statement st = database.prepareAsWritten(sql);
         if (!st.readOnly()) { // only a change needs write access
             st = db::Statement();
             database.open(dbPath);
-            st = database.prepare(sql);
+            st = database.prepareAsWritten(sql);
         }
         if (!st.returnsRows()) {
             st.step();
