@@ -66,6 +66,20 @@ TEST_F(HostileSql, StatementsOfSeveralMegabytesRunOrFailCleanly)
     EXPECT_EQ(translateForEngine(select), select);
 }
 
+// What the server is given: names and placeholders carried over, but never
+// inside literals, quoted names or comments, and never an array subscript.
+TEST(ServerDialect, TranslatesNamesAndPlaceholdersOutsideLiterals)
+{
+    EXPECT_EQ(translateForServer("select [icmp].[Sourceip], '[x] ?' from icmp where a = ? and b = ?"),
+              "select \"icmp\".\"sourceip\", '[x] ?' from icmp where a = $1 and b = $2");
+    EXPECT_EQ(translateForServer("select a[1], \"[Q]?\" -- [c] ?\n from t where x = ?1 or y = ?1 collate binary"),
+              "select a[1], \"[Q]?\" -- [c] ?\n from t where x = $1 or y = $1 COLLATE \"C\"");
+    EXPECT_EQ(translateForServer("create table t (A char(16), B long, primary key(a))"),
+              "create table t (A char(16) COLLATE \"C\", B integer, primary key(a))");
+    const std::string huge = "select '" + std::string(3 * 1024 * 1024, '[') + "'";
+    EXPECT_EQ(translateForServer(huge), huge);
+}
+
 TEST_F(HostileSql, PrimaryKeyColumnsRefuseNull)
 {
     EXPECT_THROW(db.execute("insert into ipmac (Mac) values ('00-11-22-33-44-55')"), DbError);
