@@ -29,9 +29,7 @@ public:
             why = "initdb failed; see its output above";
             return nullptr;
         }
-        server->m_started = server->run(server->m_bin + "/pg_ctl -D '" + server->data() + "' -w -l '" + server->log()
-                                        + "' -o \"-k '" + server->m_dir.path().string()
-                                        + "' -c listen_addresses='' -p 5432 -c fsync=off\" start >/dev/null");
+        server->m_started = server->restart();
         if (!server->m_started) {
             why = "the server did not start; see its log above";
             return nullptr;
@@ -43,6 +41,15 @@ public:
     {
         if (m_started)
             run(m_bin + "/pg_ctl -D '" + data() + "' -m immediate -w stop >/dev/null 2>&1");
+    }
+
+    // Stops the server at once, as a crash or a pulled plug would.
+    void kill() { m_started = !run(m_bin + "/pg_ctl -D '" + data() + "' -m immediate -w stop >/dev/null"); }
+    bool restart()
+    {
+        m_started = run(m_bin + "/pg_ctl -D '" + data() + "' -w -l '" + log() + "' -o \"-k '" + m_dir.path().string()
+                        + "' -c listen_addresses='' -p 5432 -c fsync=off\" start >/dev/null");
+        return m_started;
     }
 
     // The URI of database `name` on this server.

@@ -201,6 +201,28 @@ TEST_F(ServerEngine, WritesAreAllOrNothing)
     EXPECT_THROW(db.execute("insert into history values ('x')"), DbError);
 }
 
+// The server goes away in the middle of a run: the run fails, and the
+// server, once back, holds nothing of it.
+TEST_F(ServerEngine, AServerStoppedMidRunKeepsNothingOfIt)
+{
+    const std::string uri = freshDatabase();
+    {
+        Database db(uri);
+        Transaction t(db);
+        Statement ins = db.prepare("insert into ip (Sourceip, Totallen) values (?, ?)");
+        for (int i = 0; i < 10000; ++i)
+            ins.bindText(1, "10.0.0.1").bindInt(2, i).execute();
+        db.execute("select count(*) from ip"); // sends the rows gathered so far
+        s_server->kill();
+        EXPECT_THROW(t.commit(), DbError);
+    }
+    ASSERT_TRUE(s_server->restart());
+    Database db(uri, Database::Access::ReadOnly);
+    Statement st = db.prepare("select count(*) from ip");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.value(0).toInt(), 0);
+}
+
 // Two sensors' runs of files with the same path are different files; reports
 // cover every sensor unless narrowed to one; a path submitted twice at once
 // by one sensor is stored once.
