@@ -53,9 +53,18 @@ void emptyWakePipe()
 constexpr int kPollMilliseconds = 100;
 constexpr auto kFlushInterval = std::chrono::milliseconds(500);
 constexpr int kSnapLength = 65535;
-// A stop reads what the kernel holds at most this many times, so a flood
-// cannot keep a stopping capture alive.
-constexpr int kDrainRounds = 16;
+// The kernel hands packets over in blocks of its ring, a block once it is
+// full or this old. Packets are packed into the blocks by their captured
+// length, so a 64 MB ring holds a burst of some 500,000 small frames. (With
+// immediate delivery instead, every packet takes a slot of the snapshot
+// length, and a ring holds a few hundred frames on a loopback interface: a
+// flood overflows it whenever the loop is held up for a few milliseconds.)
+constexpr int kBlockMilliseconds = 100;
+constexpr int kRingBytes = 64 * 1024 * 1024;
+// After a stop the block the kernel is still filling is handed over within
+// kBlockMilliseconds; the capture reads for that long and a little more,
+// so every packet that arrived before the stop reaches the file.
+constexpr auto kDrainTime = std::chrono::milliseconds(kBlockMilliseconds + 50);
 
 using Clock = std::chrono::steady_clock;
 
@@ -80,7 +89,7 @@ private:
     bool closeFile();
     bool rotate() { return closeFile() && openFile(TRAWLER_CAPTURE_WRITE_FAILED); }
     void loop();
-    void waitForPackets();
+    void waitForPackets(int milliseconds);
     int dispatch();
     void drain();
     void finish();
@@ -155,10 +164,8 @@ bool Session::openInterface()
         return fail(TRAWLER_CAPTURE_OPEN_FAILED, "Cannot capture on \"" + m_interface + "\": " + errbuf);
     pcap_set_snaplen(m_handle, kSnapLength);
     pcap_set_promisc(m_handle, 1);
-    // Immediate delivery: what crossed the wire before the operator pressed
-    // stop is in the file, not left in a kernel buffer block.
-    pcap_set_immediate_mode(m_handle, 1);
-    pcap_set_timeout(m_handle, kPollMilliseconds);
+    pcap_set_timeout(m_handle, kBlockMilliseconds);
+    pcap_set_buffer_size(m_handle, kRingBytes);
 
     const int rc = pcap_activate(m_handle);
     if (rc >= 0)
@@ -280,14 +287,14 @@ void Session::onPacket(u_char* user, const pcap_pkthdr* header, const u_char* by
     ++self->m_written;
 }
 
-void Session::waitForPackets()
+void Session::waitForPackets(int milliseconds)
 {
     const int fd = pcap_get_selectable_fd(m_handle);
     pollfd waitFor[2] = {{fd, POLLIN, 0}, {g_wakeRead, POLLIN, 0}};
     if (fd >= 0 || g_wakeRead >= 0)
-        ::poll(waitFor, 2, kPollMilliseconds); // negative descriptors are ignored
+        ::poll(waitFor, 2, milliseconds); // negative descriptors are ignored
     else
-        ::usleep(kPollMilliseconds * 1000);
+        ::usleep(milliseconds * 1000);
     if (waitFor[1].revents & POLLIN)
         emptyWakePipe();
 }
@@ -315,14 +322,19 @@ int Session::dispatch()
     return n < 0 ? 0 : n;
 }
 
-// What reached the kernel's buffer before a stop was seen belongs to the
-// capture: read it once more, without waiting for anything new.
+// What reached the kernel before a stop was seen belongs to the capture:
+// read until the block the kernel was filling at the stop has been handed
+// over, without waiting for anything that comes later.
 void Session::drain()
 {
-    for (int round = 0; round < kDrainRounds; ++round) {
-        if (dispatch() <= 0)
+    const Clock::time_point until = Clock::now() + kDrainTime;
+    for (Clock::time_point now = Clock::now(); now < until; now = Clock::now()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
+        waitForPackets(static_cast<int>(left) + 1);
+        if (dispatch() < 0)
             return;
     }
+    dispatch();
 }
 
 void Session::loop()
@@ -331,7 +343,7 @@ void Session::loop()
     Clock::time_point lastFlush = started;
 
     while (true) {
-        waitForPackets();
+        waitForPackets(kPollMilliseconds);
         if (stopRequested()) {
             drain();
             m_result.status = TRAWLER_CAPTURE_STOPPED;
