@@ -108,9 +108,9 @@ typedef struct TrawlerCaptureSettings {
     TrawlerCaptureStartedFn onStarted;       // once, when the first file exists
     TrawlerCaptureFileClosedFn onFileClosed; // after each file is closed
     void* context;                           // handed to both
-    // Optional stop request owned by the caller: the capture ends (keeping
-    // every packet it has read) once this is nonzero, within a tenth of a
-    // second; a flag already set before the call means no capture at all.
+    // Optional stop request owned by the caller: once this is nonzero the
+    // capture ends as after TrawlerCaptureStop (it notices within a tenth of
+    // a second); a flag already set before the call means no capture at all.
     // A signal handler may set it; calling TrawlerCaptureStop as well ends the
     // wait at once.
     const volatile int* stopFlag;
@@ -121,7 +121,9 @@ typedef struct TrawlerCaptureTotals {
     uint32_t size;
     uint64_t packets;              // records in the closed files that still exist
     uint64_t files;                // files closed (onFileClosed calls)
-    uint64_t kernelReceived;       // packets the kernel passed the filter, as libpcap counts them
+    // As libpcap counts them: on a loopback interface the kernel sees (and
+    // counts) each packet twice, once leaving and once arriving.
+    uint64_t kernelReceived;       // packets the kernel passed the filter
     uint64_t kernelDropped;        // ... of which it dropped for want of buffer space
     uint64_t interfaceDropped;     // dropped by the interface or its driver, where known
     char lastFile[4096];           // path of the last file created; empty when none was
@@ -134,11 +136,12 @@ typedef struct TrawlerCaptureTotals {
 TRAWLER_CAPTURE_EXPORT int TrawlerCaptureRunEx(const TrawlerCaptureSettings* settings,
                                                TrawlerCaptureTotals* totals);
 
-// Asks the running capture to end: it reads once more what the kernel
-// already holds, writes it and closes its file; Capture then returns. Returns
-// at once, from any thread, and is safe to call from a signal handler; does
-// nothing when no capture runs. A capture started after this call is not
-// affected.
+// Asks the running capture to end: it reads what the kernel already holds
+// (the kernel hands over its last, partly filled block within a tenth of a
+// second, so this takes up to about 150 ms), writes it and closes its file;
+// Capture then returns. Returns at once, from any thread, and is safe to call
+// from a signal handler; does nothing when no capture runs. A capture started
+// after this call is not affected.
 TRAWLER_CAPTURE_EXPORT void TrawlerCaptureStop(void);
 
 // Nonzero while a capture runs in this process.

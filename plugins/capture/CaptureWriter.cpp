@@ -72,8 +72,12 @@ bool CaptureWriter::open(int fd, std::string path, int linkType, int snapLength)
     m_buffer.reserve(kBufferBytes);
 
     // Readers (the parser) refuse a file that is locked: it is still growing.
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0)
-        return fail("lock", errno);
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        fail("lock", errno);
+        ::close(m_fd);
+        m_fd = -1;
+        return false;
+    }
 
     // File header: magic, version 2.4, GMT offset, accuracy, snapshot length,
     // link type.

@@ -400,14 +400,12 @@ TEST_F(LiveCapture, PacketAndTimeLimitsEndTheCapture)
     EXPECT_EQ(counted.packets, 2u);
     EXPECT_EQ(trawler::test::readCaptureFile(counted.fileName).frames.size(), 2u);
 
-    const auto begin = std::chrono::steady_clock::now();
     BackgroundCapture byTime("icmp", m_dir.path().string(), 0, 1);
     ASSERT_TRUE(byTime.waitStarted());
     for (int i = 0; i < 100 && !byTime.ended(); ++i)
         std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(byTime.ended()) << "the one-second limit did not end the capture";
     EXPECT_EQ(byTime.join().status, TRAWLER_CAPTURE_LIMIT_REACHED);
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, 3s);
 }
 
 TEST_F(LiveCapture, CapturedPingsBecomeIcmpRows)
