@@ -257,16 +257,23 @@ TEST_F(ParseRunTest, AFileThatCannotBeTakenInLeavesNothingAndCanBeParsedOnceFixe
 {
     const std::string path = m_dir.file("later.cap");
 
-    // Missing.
+    // Missing; then empty (no file header); then not a capture at all. The
+    // second line is the reason.
     parse::RunResult result = run(path);
     EXPECT_EQ(result.outcome, TRAWLER_PARSE_OPEN_FAILED);
     EXPECT_EQ(result.caption, "Wrong");
-    EXPECT_EQ(result.text, "Error opening dump file.");
+    EXPECT_EQ(result.text, "Error opening dump file.\n" + path + ": No such file or directory");
     expectNothingStored();
 
-    // Empty (no file header).
     { std::ofstream(path).flush(); }
-    EXPECT_EQ(run(path).outcome, TRAWLER_PARSE_OPEN_FAILED);
+    result = run(path);
+    EXPECT_EQ(result.outcome, TRAWLER_PARSE_OPEN_FAILED);
+    EXPECT_NE(result.text.find("truncated dump file"), std::string::npos) << result.text; // libpcap's words
+    expectNothingStored();
+    { std::ofstream(path) << "hello, this is no capture file"; }
+    result = run(path);
+    EXPECT_EQ(result.text.rfind("Error opening dump file.\n", 0), 0u);
+    EXPECT_GT(result.text.size(), std::string("Error opening dump file.\n").size());
     expectNothingStored();
 
     // Not Ethernet.
