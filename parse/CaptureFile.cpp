@@ -117,7 +117,9 @@ std::optional<OpenRefusal> CaptureFile::openStream()
         std::vector<std::uint16_t> types = interfaces.linkTypes;
         std::sort(types.begin(), types.end());
         types.erase(std::unique(types.begin(), types.end()), types.end());
-        if (interfaces.walked && types.size() > 1) {
+        // Decided on the interfaces before any damage: the damage is then
+        // reported where the reading reaches it, after the frames before it.
+        if (types.size() > 1) {
             if (!std::binary_search(types.begin(), types.end(), kLinkTypeEthernet))
                 return OpenRefusal{TRAWLER_PARSE_NOT_ETHERNET, std::string(messages::kNotEthernet)};
             m_pcapng = std::make_unique<PcapngReader>(m_file);

@@ -17,9 +17,9 @@ struct CaptureRecord {
 
 enum class ReadStatus { Record, End, Error };
 
-// The link types named by every interface description of a pcapng file, in
-// file order, or nothing when the file cannot be walked (libpcap then gets to
-// say why). Only block headers and interface descriptions are read.
+// The link types named by the interface descriptions of a pcapng file, in
+// file order, up to the end or to the first damaged block (then `walked` is
+// false). The file is read to its end and rewound.
 struct PcapngInterfaces {
     bool walked = false;
     std::vector<std::uint16_t> linkTypes;
