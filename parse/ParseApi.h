@@ -19,7 +19,7 @@ enum TrawlerParseOutcome {
     TRAWLER_PARSE_COMPLETE = 0,            // "File parsing complete."
     TRAWLER_PARSE_COMPLETE_READ_ERROR = 1, // complete, but the file ended in a reading error
     TRAWLER_PARSE_ALREADY_STORED = 2,      // the file is in the database's history already
-    TRAWLER_PARSE_OPEN_FAILED = 3,         // the capture file cannot be opened
+    TRAWLER_PARSE_OPEN_FAILED = 3,         // not a readable regular capture file; reason on the second line
     TRAWLER_PARSE_NOT_ETHERNET = 4,        // link type other than Ethernet
     TRAWLER_PARSE_DATABASE_ERROR = 5,      // nothing of the run was kept
     TRAWLER_PARSE_BAD_ARGUMENT = 6,        // a missing or overlong path
