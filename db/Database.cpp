@@ -48,7 +48,8 @@ Database::~Database()
 }
 
 Database::Database(Database&& other) noexcept
-    : m_engine(std::move(other.m_engine)), m_path(std::move(other.m_path)), m_access(other.m_access)
+    : m_engine(std::move(other.m_engine)), m_path(std::move(other.m_path)), m_access(other.m_access),
+      m_waitObserver(other.m_waitObserver)
 {
 }
 
@@ -60,6 +61,7 @@ Database& Database::operator=(Database&& other) noexcept
         m_engine = std::move(other.m_engine);
         m_path = std::move(other.m_path);
         m_access = other.m_access;
+        m_waitObserver = other.m_waitObserver;
     }
     return *this;
 }
@@ -92,8 +94,9 @@ void Database::openWith(const std::string& path, Access access, bool allowEmptyF
         throw DbError("This build of Trawler has no PostgreSQL support (libpq was not found when it was built).");
 #endif
     } else {
-        engine = std::make_unique<SqliteConnection>(path, access == Access::ReadOnly, allowEmptyFile);
+        engine = std::make_unique<SqliteConnection>(path, access == Access::ReadOnly, allowEmptyFile, m_waitObserver);
     }
+    engine->setWaitObserver(m_waitObserver);
     std::lock_guard<std::mutex> lock(m_handleMutex);
     m_engine = std::move(engine);
     m_path = path;
@@ -143,7 +146,9 @@ int Database::execute(std::string_view sql)
 
 void Database::setWaitObserver(WaitObserver* observer)
 {
-    engine().setWaitObserver(observer);
+    m_waitObserver = observer;
+    if (m_engine)
+        m_engine->setWaitObserver(observer);
 }
 
 void Database::tuneForBulkWrite()

@@ -75,7 +75,8 @@ public:
     // Durability at commit is unchanged.
     void tuneForBulkWrite();
     // Who hears of a wait for another connection's write lock; nullptr: wait
-    // silently. The observer must outlive its use by this connection.
+    // silently. May be set before open(); it holds for every later open. The
+    // observer must outlive its use by this connection.
     void setWaitObserver(WaitObserver* observer);
 
     // Ends the statement that runs on this connection as soon as possible; it
@@ -99,6 +100,7 @@ private:
     std::unique_ptr<ConnectionEngine> m_engine;
     std::string m_path;
     Access m_access = Access::ReadWrite;
+    WaitObserver* m_waitObserver = nullptr; // kept across open()
     // Held by close() and interrupt(): the engine must not be interrupted
     // through a handle that is being closed.
     std::mutex m_handleMutex;

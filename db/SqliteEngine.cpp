@@ -166,7 +166,9 @@ private:
 
 } // namespace
 
-SqliteConnection::SqliteConnection(const std::string& path, bool readOnly, bool allowEmptyFile)
+SqliteConnection::SqliteConnection(const std::string& path, bool readOnly, bool allowEmptyFile,
+                                   WaitObserver* observer)
+    : m_waitObserver(observer)
 {
     configureEngineOnce();
     const std::string name = engineFileName(path);

@@ -9,7 +9,8 @@ namespace trawler::db {
 class SqliteConnection : public ConnectionEngine {
 public:
     // Opens an existing file; `allowEmptyFile` only to give a new file its first page.
-    SqliteConnection(const std::string& path, bool readOnly, bool allowEmptyFile);
+    // `observer` hears of waits from the first statement on (see Database).
+    SqliteConnection(const std::string& path, bool readOnly, bool allowEmptyFile, WaitObserver* observer);
     ~SqliteConnection() override;
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
