@@ -141,6 +141,18 @@ std::string copyForInsert(std::string_view sql)
     return i == sql.size() ? copyCommand(table, columns) : std::string();
 }
 
+// Only SELECT and VALUES may be read through a cursor.
+bool isPlainQuery(std::string_view sql)
+{
+    std::size_t i = 0;
+    while (i < sql.size() && (std::isspace(static_cast<unsigned char>(sql[i])) || sql[i] == '('))
+        ++i;
+    std::string word;
+    while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])))
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(sql[i++])));
+    return word == "select" || word == "values";
+}
+
 class PgStatement : public StatementEngine {
 public:
     PgStatement(std::shared_ptr<PgSession> session, const std::string& sql, bool readOnly, std::string copy)
@@ -150,9 +162,12 @@ public:
         checked(conn, PQprepare(conn, m_name.c_str(), sql.c_str(), 0, nullptr));
         m_description = checked(conn, PQdescribePrepared(conn, m_name.c_str()));
         m_params.resize(static_cast<std::size_t>(PQnparams(m_description.get())));
+        if (returnsRows() && isPlainQuery(sql))
+            m_cursorQuery = "DECLARE " + m_name + "_rows NO SCROLL CURSOR WITH HOLD FOR " + sql;
     }
     ~PgStatement() override
     {
+        closeCursor();
         // The connection may be in a failed transaction or gone; nothing to do then.
         Result(PQexec(m_session->conn(), ("DEALLOCATE " + m_name).c_str()));
     }
@@ -202,17 +217,37 @@ public:
                 lengths.push_back(p ? static_cast<int>(p->size()) : 0);
             }
             PGconn* conn = m_session->conn();
-            m_result = checked(conn, PQexecPrepared(conn, m_name.c_str(), static_cast<int>(values.size()),
-                                                    values.data(), lengths.data(), nullptr, 0));
             m_current = -1;
-            const char* tuples = PQcmdTuples(m_result.get());
-            m_changes = tuples && *tuples && PQresultStatus(m_result.get()) == PGRES_COMMAND_OK ? std::atoi(tuples) : 0;
+            m_changes = 0;
+            if (!m_cursorQuery.empty()) {
+                // A query's rows come from a server-side cursor a batch at a
+                // time: a result of months of rows never sits whole in memory
+                // here, and the connection stays free for other statements
+                // between batches.
+                checked(conn, PQexecParams(conn, m_cursorQuery.c_str(), static_cast<int>(values.size()), nullptr,
+                                           values.data(), lengths.data(), nullptr, 0));
+                m_cursorOpen = true;
+                fetchBatch();
+            } else {
+                m_result = checked(conn, PQexecPrepared(conn, m_name.c_str(), static_cast<int>(values.size()),
+                                                        values.data(), lengths.data(), nullptr, 0));
+                const char* tuples = PQcmdTuples(m_result.get());
+                m_changes = tuples && *tuples && PQresultStatus(m_result.get()) == PGRES_COMMAND_OK ? std::atoi(tuples)
+                                                                                                   : 0;
+            }
         }
         ++m_current;
+        if (m_current < PQntuples(m_result.get()))
+            return true;
+        if (!m_cursorOpen)
+            return false;
+        fetchBatch();
+        m_current = 0;
         return m_current < PQntuples(m_result.get());
     }
     void reset() override
     {
+        closeCursor();
         m_result.reset();
         m_current = -1;
     }
@@ -264,11 +299,32 @@ public:
     int changes() const override { return m_changes; }
 
 private:
+    static constexpr int kFetchRows = 4096;
+
     std::optional<std::string>& param(int index)
     {
         if (index < 1 || static_cast<std::size_t>(index) > m_params.size())
             throw DbError("Bind parameter " + std::to_string(index) + " is out of range.");
         return m_params[static_cast<std::size_t>(index - 1)];
+    }
+
+    void fetchBatch()
+    {
+        PGconn* conn = m_session->conn();
+        m_result = checked(conn, PQexec(conn, ("FETCH FORWARD " + std::to_string(kFetchRows) + " FROM " + m_name
+                                               + "_rows").c_str()));
+        // The last batch: the cursor's server-side copy of the result goes now.
+        if (PQntuples(m_result.get()) < kFetchRows)
+            closeCursor();
+    }
+
+    void closeCursor()
+    {
+        if (!m_cursorOpen)
+            return;
+        m_cursorOpen = false;
+        // In a failed transaction this fails too; the cursor then ends with it.
+        Result(PQexec(m_session->conn(), ("CLOSE " + m_name + "_rows").c_str()));
     }
 
     std::shared_ptr<PgSession> m_session;
@@ -277,6 +333,8 @@ private:
     std::string m_copy;
     Result m_description;
     std::vector<std::optional<std::string>> m_params;
+    std::string m_cursorQuery; // empty: run as a prepared statement
+    bool m_cursorOpen = false;
     Result m_result;
     std::string m_row;
     int m_current = -1;

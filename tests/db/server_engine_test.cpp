@@ -278,6 +278,40 @@ TEST_F(ServerEngine, SensorsStoreApartAndReportTogether)
     second.rollback();
 }
 
+// A large result comes in batches; the connection serves other statements
+// between them (the IP-MAC map looks each listed row up).
+TEST_F(ServerEngine, LargeResultsComeInBatchesOnABusyConnection)
+{
+    Database db(freshDatabase());
+    {
+        Transaction t(db);
+        BulkInsert bulk(db, "ip", {"Totallen"});
+        for (int i = 0; i < 10000; ++i) {
+            bulk.integer(0, i);
+            bulk.endRow();
+        }
+        bulk.finish();
+        t.commit();
+    }
+    Statement rows = db.prepare("select Totallen from ip order by Totallen");
+    Statement lookup = db.prepare("select count(*) from ip where Totallen < ?");
+    std::int64_t expected = 0;
+    while (rows.step()) {
+        ASSERT_EQ(rows.value(0).toInt(), expected);
+        if (expected % 2500 == 0) {
+            lookup.reset();
+            lookup.bindInt(1, static_cast<std::int32_t>(expected));
+            ASSERT_TRUE(lookup.step());
+            EXPECT_EQ(lookup.value(0).toInt(), expected);
+        }
+        ++expected;
+    }
+    EXPECT_EQ(expected, 10000);
+    rows.reset(); // runs again from the start
+    ASSERT_TRUE(rows.step());
+    EXPECT_EQ(rows.value(0).toInt(), 0);
+}
+
 TEST_F(ServerEngine, InterruptEndsARunningStatement)
 {
     Database db(freshDatabase());
