@@ -151,6 +151,8 @@ void registerReportCommands(CLI::App& app, int& status)
         names.push_back(d.name);
         list += (list.empty() ? "" : ", ") + d.name;
     }
+    names.push_back("alerts");
+    list += ", alerts";
 
     CLI::App* report = app.add_subcommand(
         "report", "Run one fixed report over a database. A chart-only report (icmp-type-share) prints its legend "
@@ -162,7 +164,10 @@ void registerReportCommands(CLI::App& app, int& status)
         ->check(CLI::NonNegativeNumber);
     report->callback([&status, name, path, format, limit] {
         const std::size_t rows = *limit == 0 ? static_cast<std::size_t>(-1) : *limit;
-        status = runReport(*name, *path, parseFormat(*format), rows);
+        if (*name == "alerts")
+            status = runAlertReport(*path, *format, rows);
+        else
+            status = runReport(*name, *path, parseFormat(*format), rows);
     });
 }
 

@@ -70,7 +70,8 @@ RunResult ended(TrawlerParseOutcome outcome, std::string_view caption, std::stri
 
 // The run proper. Returns the message to send; everything it holds (the
 // transaction, the connection, the capture handle) is released on return.
-RunResult runHeld(const std::string& captureFile, const std::string& databaseFile, RunListener& listener)
+RunResult runHeld(const std::string& captureFile, const std::string& databaseFile, RunListener& listener,
+                  FrameObserver* observer)
 {
     db::Database database(databaseFile);
     database.tuneForBulkWrite();
@@ -121,6 +122,8 @@ RunResult runHeld(const std::string& captureFile, const std::string& databaseFil
         const DecodedFrame frame = decodeFrame(data, data ? header->caplen : 0, header->len);
         counters.count(frame);
         writer.writeFrame(frame, time);
+        if (observer)
+            observer->frame(frame, static_cast<std::int64_t>(header->ts.tv_sec), data, data ? header->caplen : 0);
 
         if (counters.total % kProgressEveryFrames == 0)
             listener.progress(bytesReadOf(capture.get()), fileSize, static_cast<std::uint64_t>(counters.total));
@@ -165,12 +168,13 @@ RunResult checkArguments(const std::string& captureFile, const std::string& data
 
 } // namespace
 
-RunResult runParse(const std::string& captureFile, const std::string& databaseFile, RunListener& listener)
+RunResult runParse(const std::string& captureFile, const std::string& databaseFile, RunListener& listener,
+                   FrameObserver* observer)
 {
     RunResult result = checkArguments(captureFile, databaseFile);
     if (result.outcome == TRAWLER_PARSE_COMPLETE) {
         try {
-            result = runHeld(captureFile, databaseFile, listener);
+            result = runHeld(captureFile, databaseFile, listener, observer);
         } catch (const db::DbError& e) {
             result = ended(TRAWLER_PARSE_DATABASE_ERROR, kWrong, "Database error: " + e.description());
         } catch (const std::exception& e) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "FrameDecoder.h"
 #include "RunCounters.h"
 #include "parse/ParseApi.h"
 
@@ -25,6 +26,16 @@ public:
     }
 };
 
+// Sees every frame of a run as it is decoded, before the run commits (a run
+// that then fails has still shown its frames). `data` is the captured bytes.
+// An exception it throws ends the run as a failure.
+class FrameObserver {
+public:
+    virtual ~FrameObserver() = default;
+    virtual void frame(const DecodedFrame& frame, std::int64_t seconds, const std::uint8_t* data,
+                       std::size_t capturedLength) = 0;
+};
+
 struct RunResult {
     TrawlerParseOutcome outcome = TRAWLER_PARSE_DATABASE_ERROR;
     RunCounters counters;        // as stored when the run completed
@@ -39,6 +50,7 @@ constexpr std::size_t kMaxCapturePathCharacters = 250;
 // all in one transaction. The history row, every frame's rows and the pccount
 // row are committed together at the end; any early end or failure leaves the
 // database as it was. Never throws.
-RunResult runParse(const std::string& captureFile, const std::string& databaseFile, RunListener& listener);
+RunResult runParse(const std::string& captureFile, const std::string& databaseFile, RunListener& listener,
+                   FrameObserver* observer = nullptr);
 
 } // namespace trawler::parse

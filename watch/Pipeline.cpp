@@ -1,0 +1,81 @@
+#include "Pipeline.h"
+
+#include "db/DbError.h"
+#include "reports/Catalogue.h"
+
+namespace trawler::watch {
+
+Pipeline::Pipeline(std::string databaseFile, DetectorSettings settings, VendorTable vendors)
+    : m_databaseFile(std::move(databaseFile)), m_settings(settings), m_vendors(std::move(vendors))
+{
+}
+
+void Pipeline::prepare()
+{
+    if (m_detectors)
+        return;
+    db::Database database(m_databaseFile);
+    db::AlertStore store(database);
+    DetectorHistory history;
+    history.lastMacs = store.lastSenderMacs();
+    history.sharePairs = store.pairsOnPorts(reports::fileSharingPorts());
+    auto detectors = std::make_unique<Detectors>(m_settings);
+    detectors->loadHistory(history);
+    m_detectors = std::move(detectors);
+}
+
+TakeInResult Pipeline::takeIn(const std::string& captureFile, parse::RunListener& listener)
+{
+    TakeInResult result;
+    bool learning = false;
+    try {
+        prepare();
+        db::Database database(m_databaseFile);
+        db::AlertStore store(database);
+        learning = !store.hasRuns();
+        m_detectors->beginRun(captureFile, store.referenceBindings(), learning);
+    } catch (const db::DbError& e) {
+        result.run.outcome = TRAWLER_PARSE_DATABASE_ERROR;
+        result.run.caption = "Wrong";
+        result.run.text = "Database error: " + e.description();
+        listener.message(result.run.caption, result.run.text);
+        return result;
+    }
+
+    result.run = parse::runParse(captureFile, m_databaseFile, listener, m_detectors.get());
+    std::vector<db::StoredAlert> pending = m_detectors->takePending();
+    if (!result.takenIn()) {
+        // The frames were seen but not stored: what the detectors learnt from
+        // them is forgotten by reading the history again.
+        m_detectors.reset();
+        return result;
+    }
+    ++m_files;
+    try {
+        db::Database database(m_databaseFile);
+        db::AlertStore store(database);
+        const std::int64_t run = store.runOf(captureFile);
+        db::Transaction transaction(database);
+        for (auto& alert : pending) {
+            alert.runId = run;
+            if (!alert.mac.empty())
+                alert.vendor = m_vendors.lookup(alert.mac);
+            if (store.insert(alert))
+                result.alerts.push_back(std::move(alert));
+        }
+        transaction.commit();
+    } catch (const db::DbError& e) {
+        result.alerts.clear();
+        result.run.text += "\nThe alerts of this file were not stored: " + e.description();
+        return result;
+    }
+    m_alerts += result.alerts.size();
+    for (const auto& alert : result.alerts) {
+        const std::string json = alertJson(alert);
+        for (AlertSink* sink : m_sinks)
+            sink->publish(alert, json);
+    }
+    return result;
+}
+
+} // namespace trawler::watch
