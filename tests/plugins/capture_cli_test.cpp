@@ -145,3 +145,28 @@ TEST_F(CaptureCli, RefusalsExitWithTheReasonAndNoFile)
     EXPECT_EQ(zeroCount.wait(), 2) << "a usage error";
     EXPECT_TRUE(fs::is_empty(m_caps));
 }
+
+TEST_F(CaptureCli, RotationPrintsEachClosedFileWithItsCount)
+{
+    CliRun run(m_scratch, {"capture", m_caps, "-i", "lo", "-f", ownEchoFilter(), "--rotate-seconds", "1",
+                           "--seconds", "2"});
+    ASSERT_TRUE(waitForFile(m_caps)) << run.err();
+    trawler::test::pingLoopback(2);
+    EXPECT_EQ(run.wait(), 0) << run.err();
+
+    // "<file>\n<n> packets\n" per file, in the order they were closed.
+    std::istringstream out(run.out());
+    std::string path, count;
+    int files = 0, echoes = 0;
+    while (std::getline(out, path) && std::getline(out, count)) {
+        ++files;
+        const auto read = trawler::test::readCaptureFile(path);
+        ASSERT_TRUE(read.opened) << path;
+        EXPECT_EQ(count, std::to_string(read.frames.size()) + (read.frames.size() == 1 ? " packet" : " packets"));
+        echoes += trawler::test::countOwnEchoes(read.frames);
+    }
+    EXPECT_GE(files, 2) << run.out();
+    EXPECT_EQ(static_cast<std::size_t>(files), static_cast<std::size_t>(std::distance(
+                                                   fs::directory_iterator(m_caps), fs::directory_iterator())));
+    EXPECT_EQ(echoes, 4);
+}
