@@ -7,6 +7,8 @@
 #include "db/DbError.h"
 #include "watch/FolderIngest.h"
 #include "watch/Pipeline.h"
+#include "watch/WatchLoop.h"
+#include "plugins/capture/CaptureApi.h"
 
 #include <signal.h>
 
@@ -172,6 +174,71 @@ int runIngest(const std::string& database, const std::string& folder, bool follo
     }
 }
 
+// The running watch, for the signal handler.
+watch::WatchLoop* g_watch = nullptr;
+
+void onWatchSignal(int)
+{
+    if (g_watch)
+        g_watch->stop();
+}
+
+struct WatchArguments {
+    std::string database;
+    std::string folder;
+    std::uint32_t rotateMegabytes = 0;
+    std::uint64_t maxDiskMegabytes = 0;
+    watch::WatchSettings settings;
+};
+
+int runWatch(WatchArguments args, const AlertOptions& options)
+{
+    if (args.folder.empty())
+        args.folder = watch::defaultCaptureFolder(args.database);
+    args.settings.directory = args.folder;
+    args.settings.rotateBytes = std::uint64_t{args.rotateMegabytes} * 1000000u;
+    args.settings.maxDiskBytes = args.maxDiskMegabytes * 1000000u;
+    try {
+        Outputs outputs(options);
+        watch::Pipeline pipeline(args.database, options.settings, watch::VendorTable::load(options.vendorFile));
+        outputs.attach(pipeline);
+        QuietListener listener;
+        bool allWell = true;
+        watch::WatchLoop loop(args.settings, pipeline, listener,
+                              [&allWell](const std::string& file, const watch::TakeInResult& result) {
+                                  allWell = reportFile(file, result) && allWell;
+                              });
+        std::cerr << "Watching; capture files in " << args.folder << " (Ctrl-C stops)" << std::endl;
+
+        g_watch = &loop;
+        struct sigaction action {};
+        action.sa_handler = onWatchSignal;
+        sigemptyset(&action.sa_mask);
+        struct sigaction oldInt {};
+        struct sigaction oldTerm {};
+        ::sigaction(SIGINT, &action, &oldInt);
+        ::sigaction(SIGTERM, &action, &oldTerm);
+        const watch::WatchOutcome outcome = loop.run();
+        ::sigaction(SIGINT, &oldInt, nullptr);
+        ::sigaction(SIGTERM, &oldTerm, nullptr);
+        g_watch = nullptr;
+
+        std::cerr << "Captured " << outcome.packets << " packets in " << outcome.files << " files; the kernel passed "
+                  << outcome.kernelReceived << " and dropped " << outcome.kernelDropped;
+        if (outcome.deletedFiles > 0)
+            std::cerr << "; " << outcome.deletedFiles << " old capture files deleted";
+        std::cerr << "; " << pipeline.alertsRaised() << " new alerts" << std::endl;
+        if (!outcome.error.empty())
+            std::cerr << outcome.error << std::endl;
+        const bool captured = outcome.captureStatus == TRAWLER_CAPTURE_STOPPED
+            || outcome.captureStatus == TRAWLER_CAPTURE_LIMIT_REACHED;
+        return captured && allWell ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << '\n';
+        return 1;
+    }
+}
+
 } // namespace
 
 int runAlertReport(const std::string& path, const std::string& format, std::size_t limit)
@@ -216,6 +283,24 @@ void registerWatchCommands(CLI::App& app, int& status)
     ingest->callback([&status, database, folder, follow, options] {
         status = runIngest(*database, *folder, *follow, *options);
     });
+
+    auto watchArgs = std::make_shared<WatchArguments>();
+    auto watchOptions = std::make_shared<AlertOptions>();
+    CLI::App* watchCommand = app.add_subcommand(
+        "watch", "Capture into rolling files, take in each closed file (an ordinary parse run) and run the detectors "
+                 "over it, until Ctrl-C or SIGTERM (the last file is taken in too)");
+    watchCommand->add_option("DB", watchArgs->database, "Database file with its tables already created")->required();
+    watchCommand->add_option("--interface", watchArgs->settings.interfaceName, "Capture interface");
+    watchCommand->add_option("--filter", watchArgs->settings.filter, "BPF capture filter");
+    watchCommand->add_option("--dir", watchArgs->folder, "Folder for the capture files (default: DB-captures)");
+    watchCommand->add_option("--rotate-seconds", watchArgs->settings.rotateSeconds, "Close a file after N seconds")
+        ->capture_default_str()->check(CLI::PositiveNumber);
+    watchCommand->add_option("--rotate-mb", watchArgs->rotateMegabytes, "... or once it reaches N MB");
+    watchCommand->add_option("--max-disk-mb", watchArgs->maxDiskMegabytes,
+                             "Delete the oldest files already taken in while the folder holds more than N MB");
+    watchCommand->add_option("--seconds", watchArgs->settings.maxSeconds, "Stop after N seconds");
+    addAlertOptions(watchCommand, *watchOptions);
+    watchCommand->callback([&status, watchArgs, watchOptions] { status = runWatch(*watchArgs, *watchOptions); });
 
     auto ackDatabase = std::make_shared<std::string>();
     auto ackId = std::make_shared<std::int64_t>(0);
