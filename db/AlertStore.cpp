@@ -10,7 +10,7 @@ constexpr std::string_view kCreate =
     "create table if not exists alert (Id integer primary key, Tm char(30), Kind char(24), Severity char(8), "
     "Ip char(16), Mac char(18), Previousmac char(18), Vendor text, Source char(16), Count integer, "
     "Windowseconds integer, File text, Eventkey text not null, Runid integer, Acknowledged integer not null "
-    "default 0, unique (Kind, Eventkey))";
+    "default 0, unique (Eventkey))";
 
 constexpr std::string_view kColumns = "Id, Tm, Kind, Severity, Ip, Mac, Previousmac, Vendor, Source, Count, "
                                       "Windowseconds, File, Eventkey, Runid, Acknowledged";

@@ -24,7 +24,7 @@ struct StoredAlert {
     std::optional<std::int64_t> count;
     std::optional<std::int64_t> windowSeconds;
     std::string file;             // the capture file the frames came from
-    std::string key;              // what makes this event the same event again
+    std::string key;              // what makes this event the same event again (unique)
     std::int64_t runId = 0;       // the history row of the run that raised it
     bool acknowledged = false;
 };
@@ -36,7 +36,7 @@ class AlertStore {
 public:
     explicit AlertStore(Database& db);
 
-    // Stores the alert unless the same event (kind and key) is stored
+    // Stores the alert unless the same event (its key) is stored
     // already; true when it was stored (and `alert.id` set).
     bool insert(StoredAlert& alert);
     // Newest first; at most `limit` rows.

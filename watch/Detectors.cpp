@@ -80,7 +80,7 @@ std::string Detectors::ipText(std::uint32_t ip)
 
 void Detectors::raise(db::StoredAlert alert, std::int64_t seconds)
 {
-    if (!m_raised.insert(alert.kind + '\n' + alert.key).second)
+    if (!m_raised.insert(alert.key).second)
         return;
     alert.time = std::string(m_times.text(seconds));
     alert.file = m_file;
@@ -107,7 +107,7 @@ void Detectors::frame(const parse::DecodedFrame& frame, std::int64_t seconds, co
             a.source = ipText(frame.sourceIp);
             a.count = static_cast<std::int64_t>(m_sweeps[frame.sourceIp].distinct());
             a.windowSeconds = m_settings.sweepSeconds;
-            a.key = a.source + ' ' + std::to_string(seconds);
+            a.key = "sweep " + a.source + ' ' + std::to_string(seconds);
             raise(std::move(a), seconds);
         }
         return;
@@ -126,7 +126,7 @@ void Detectors::frame(const parse::DecodedFrame& frame, std::int64_t seconds, co
             a.source = ipText(frame.sourceIp);
             a.count = static_cast<std::int64_t>(m_synScans[frame.sourceIp].distinct());
             a.windowSeconds = m_settings.synSeconds;
-            a.key = a.source + ' ' + std::to_string(seconds);
+            a.key = "syn " + a.source + ' ' + std::to_string(seconds);
             raise(std::move(a), seconds);
         }
     }
@@ -138,7 +138,7 @@ void Detectors::frame(const parse::DecodedFrame& frame, std::int64_t seconds, co
         a.severity = "low";
         a.source = ipText(frame.sourceIp);
         a.ip = ipText(frame.destIp);
-        a.key = a.source + ' ' + a.ip;
+        a.key = "share " + a.source + ' ' + a.ip;
         raise(std::move(a), seconds);
     }
 }
@@ -159,8 +159,9 @@ void Detectors::arp(const parse::DecodedFrame& frame, std::int64_t seconds)
         a.severity = "high";
         a.ip = ip;
         a.mac = mac;
-        a.previousMac = reference->second.substr(0, reference->second.find_last_not_of(' ') + 1);
-        a.key = ip + ' ' + mac;
+        const std::string bound = reference->second.substr(0, reference->second.find_last_not_of(' ') + 1);
+        a.previousMac = reports::normaliseMac(bound).value_or(bound);
+        a.key = "reference " + ip + ' ' + mac;
         raise(std::move(a), seconds);
     }
 
@@ -174,7 +175,7 @@ void Detectors::arp(const parse::DecodedFrame& frame, std::int64_t seconds)
             a.severity = "low";
             a.ip = ip;
             a.mac = mac;
-            a.key = ip;
+            a.key = "station " + ip;
             raise(std::move(a), seconds);
         }
         return;
@@ -190,7 +191,9 @@ void Detectors::arp(const parse::DecodedFrame& frame, std::int64_t seconds)
     a.ip = ip;
     a.mac = mac;
     a.previousMac = station.mac;
-    a.key = ip + ' ' + station.mac + ' ' + mac;
+    // A change and a flip-flop between the same MACs are the same event:
+    // after a restart the MAC before the last change is not known.
+    a.key = "change " + ip + ' ' + station.mac + ' ' + mac;
     station.previousMac = station.mac;
     station.mac = mac;
     station.changedAt = seconds;
