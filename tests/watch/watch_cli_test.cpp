@@ -200,3 +200,23 @@ TEST(WatchCli, LiveWatchOnLoopbackTakesInEveryFileOnceAndAlertsTheSweep)
         runs.insert(row[0]);
     EXPECT_EQ(runs, files);
 }
+
+TEST(WatchCli, IpMacMapNamesVendorsOnRequest)
+{
+    TempDir dir;
+    const std::string db = makeDatabase(dir);
+    ASSERT_EQ(cli(dir, {"query", db, "insert into arp (Sourceip, Sourcemac) values ('10.0.0.9', '00-00-00-12-34-56')"})
+                  .status,
+              0);
+    const CliRun plain = cli(dir, {"report", "ipmac-map", db, "--format", "tsv"});
+    EXPECT_EQ(lines(plain.out).at(0).find("Vendor"), std::string::npos);
+    const CliRun named = cli(dir, {"report", "ipmac-map", db, "--format", "tsv", "--vendors"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    const auto rows = lines(named.out);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].substr(rows[0].rfind('\t') + 1), "Vendor");
+    if (!fs::exists("/usr/share/ieee-data/oui.txt"))
+        GTEST_SKIP() << "ieee-data is not installed: vendor names are empty";
+    // 00-00-00 is the registry's first block, held by Xerox since the 1980s.
+    EXPECT_NE(rows[1].find("10.0.0.9\t00-00-00-12-34-56\tXEROX"), std::string::npos) << rows[1];
+}
