@@ -131,8 +131,12 @@ void Detectors::frame(const parse::DecodedFrame& frame, std::int64_t seconds, co
         }
     }
 
-    if ((m_sharePort[frame.sourcePort] || m_sharePort[frame.destPort])
-        && m_sharePairs.insert(pairKey(frame.sourceIp, frame.destIp)).second) {
+    if (!m_sharePort[frame.sourcePort] && !m_sharePort[frame.destPort])
+        return;
+    const std::uint64_t pair = pairKey(frame.sourceIp, frame.destIp);
+    // Nearly every sharing frame belongs to a pair seen before: look before inserting.
+    if (m_sharePairs.find(pair) == m_sharePairs.end()) {
+        m_sharePairs.insert(pair);
         db::StoredAlert a;
         a.kind = kind::kShareAccess;
         a.severity = "low";

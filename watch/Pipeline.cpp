@@ -34,11 +34,17 @@ TakeInResult Pipeline::takeIn(const std::string& captureFile, parse::RunListener
         db::AlertStore store(database);
         learning = !store.hasRuns();
         m_detectors->beginRun(captureFile, store.referenceBindings(), learning);
-    } catch (const db::DbError& e) {
+    } catch (const std::exception& e) {
+        const auto* dbError = dynamic_cast<const db::DbError*>(&e);
         result.run.outcome = TRAWLER_PARSE_DATABASE_ERROR;
         result.run.caption = "Wrong";
-        result.run.text = "Database error: " + e.description();
-        listener.message(result.run.caption, result.run.text);
+        result.run.text = dbError ? "Database error: " + dbError->description() : std::string(e.what());
+        m_detectors.reset();
+        try {
+            listener.message(result.run.caption, result.run.text);
+        } catch (...) {
+            // as the parse run: the host's failure to show it changes nothing
+        }
         return result;
     }
 
@@ -64,16 +70,21 @@ TakeInResult Pipeline::takeIn(const std::string& captureFile, parse::RunListener
                 result.alerts.push_back(std::move(alert));
         }
         transaction.commit();
-    } catch (const db::DbError& e) {
+    } catch (const std::exception& e) {
         result.alerts.clear();
-        result.run.text += "\nThe alerts of this file were not stored: " + e.description();
+        result.run.text += std::string("\nThe alerts of this file were not stored: ") + e.what();
         return result;
     }
     m_alerts += result.alerts.size();
     for (const auto& alert : result.alerts) {
         const std::string json = alertJson(alert);
-        for (AlertSink* sink : m_sinks)
-            sink->publish(alert, json);
+        for (AlertSink* sink : m_sinks) {
+            try {
+                sink->publish(alert, json);
+            } catch (const std::exception&) {
+                // The alert is stored; one output failing must not stop the others.
+            }
+        }
     }
     return result;
 }
