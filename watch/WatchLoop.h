@@ -45,7 +45,8 @@ public:
               FolderIngest::FileDone done = {});
 
     // Blocks until the capture has ended (stop(), maxSeconds or a failure)
-    // and every file it closed is taken in.
+    // and every file it closed is taken in. A WatchLoop runs once: make a
+    // new one to watch again.
     WatchOutcome run();
     // Ends the capture: the last file is closed, taken in and checked. From
     // any thread, or a signal handler.
