@@ -98,9 +98,13 @@ WatchOutcome WatchLoop::run()
 
 void WatchLoop::trimFolder(WatchOutcome& outcome)
 {
-    if (m_settings.maxDiskBytes == 0)
-        return;
-    const auto files = captureFilesOldestFirst(m_settings.directory);
+    if (m_settings.maxDiskBytes > 0)
+        outcome.deletedFiles += trimCaptureFolder(m_settings.directory, m_settings.maxDiskBytes, m_takenIn);
+}
+
+std::size_t trimCaptureFolder(const std::string& folder, std::uint64_t maxBytes, std::set<std::string>& takenIn)
+{
+    const auto files = captureFilesOldestFirst(folder);
     std::uint64_t total = 0;
     for (const auto& f : files) {
         std::error_code ec;
@@ -108,19 +112,21 @@ void WatchLoop::trimFolder(WatchOutcome& outcome)
         total += ec ? 0 : size;
     }
     // Oldest first, and only files already taken in: their rows stay.
+    std::size_t deleted = 0;
     for (const auto& f : files) {
-        if (total <= m_settings.maxDiskBytes)
+        if (total <= maxBytes)
             break;
-        if (!m_takenIn.count(f))
+        if (!takenIn.count(f))
             continue;
         std::error_code ec;
         const auto size = fs::file_size(f, ec);
         if (!ec && fs::remove(f, ec)) {
             total -= size;
-            m_takenIn.erase(f);
-            ++outcome.deletedFiles;
+            takenIn.erase(f);
+            ++deleted;
         }
     }
+    return deleted;
 }
 
 } // namespace trawler::watch

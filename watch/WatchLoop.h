@@ -32,6 +32,11 @@ struct WatchOutcome {
     std::uint64_t deletedFiles = 0; // removed to stay under maxDiskBytes
 };
 
+// Deletes the oldest files of `folder` that are in `takenIn` (and drops
+// them from it) until the folder holds at most `maxBytes`; a file not taken
+// in is never deleted. Returns how many were deleted.
+std::size_t trimCaptureFolder(const std::string& folder, std::uint64_t maxBytes, std::set<std::string>& takenIn);
+
 // The folder beside a database where watch keeps its capture files by default.
 std::string defaultCaptureFolder(const std::string& databaseFile);
 

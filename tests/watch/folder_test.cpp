@@ -3,6 +3,7 @@
 #include "WatchFixture.h"
 
 #include "watch/FolderIngest.h"
+#include "watch/WatchLoop.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -139,4 +140,31 @@ TEST(FolderIngest, FollowTakesInFilesAsTheyAreCompleted)
     for (const auto& a : db::AlertStore(database).list())
         kinds.insert(a.kind);
     EXPECT_EQ(kinds, (std::set<std::string>{"icmp-sweep", "share-access", "syn-scan"}));
+}
+
+TEST(TrimCaptureFolder, DeletesOnlyTheOldestFilesAlreadyTakenIn)
+{
+    TempDir dir;
+    const auto file = [&](const std::string& name, int ageHours) {
+        const std::string path = dir.file(name);
+        std::ofstream(path) << std::string(1000, 'x');
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(ageHours));
+        return path;
+    };
+    const std::string oldestPending = file("a", 5);
+    const std::string old = file("b", 4);
+    const std::string middle = file("c", 3);
+    const std::string recent = file("d", 2);
+    file("e", 1); // not taken in either
+    std::set<std::string> takenIn{old, middle, recent};
+
+    EXPECT_EQ(watch::trimCaptureFolder(dir.path().string(), 3000, takenIn), 2u);
+    EXPECT_TRUE(fs::exists(oldestPending));
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_FALSE(fs::exists(middle));
+    EXPECT_EQ(takenIn, std::set<std::string>{recent});
+    // Over the limit with nothing left that may go: nothing more is deleted.
+    EXPECT_EQ(watch::trimCaptureFolder(dir.path().string(), 1000, takenIn), 1u);
+    EXPECT_EQ(watch::trimCaptureFolder(dir.path().string(), 1000, takenIn), 0u);
+    EXPECT_TRUE(fs::exists(oldestPending));
 }
