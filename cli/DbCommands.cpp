@@ -56,7 +56,7 @@ int runFreeQuery(const std::string& path, const std::string& sql, const OutputOp
         } catch (const reports::ReportError& e) {
             if (!target.toFile())
                 target.commit();
-            reportFailure(path, e.what());
+            reportFailure(path.empty() ? "no database" : path, e.what());
             return 1;
         }
         target.commit();

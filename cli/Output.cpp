@@ -190,6 +190,9 @@ void ResultWriter::close(const reports::ShareChart* chart, const std::vector<std
         writeTable();
     else if (m_format == OutputFormat::Json)
         m_json->finish();
+    // The data is out (or its failure known) before any note goes to standard error.
+    if (m_format != OutputFormat::Table)
+        m_target.stream().flush();
     m_target.check();
     std::vector<std::vector<std::string>> groups;
     if (complete && chart)

@@ -119,7 +119,7 @@ int runReport(const std::string& name, const std::string& path, const OutputOpti
             // What was written stays visible on standard output; a file is not put in place.
             if (!target.toFile())
                 target.commit();
-            reportFailure(path, e.what());
+            reportFailure(path.empty() ? "no database" : path, e.what());
             return 1;
         }
         target.commit();

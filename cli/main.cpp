@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
-        return app.exit(e);
+        status = app.exit(e);   // --help: printed, and checked below like any output
     } catch (const CLI::ParseError& e) {
         app.exit(e);
         return 2;

@@ -20,6 +20,12 @@ std::string jsonString(std::string_view text)
                 out += kHex[c >> 4];
                 out += kHex[c & 0x0F];
                 ++i;
+            } else if (cp <= 0x9F) {
+                // C1 controls: some terminals obey U+009B as CSI.
+                out += "\\u00";
+                out += kHex[cp >> 4];
+                out += kHex[cp & 0x0F];
+                i += len;
             } else {
                 out.append(text.substr(i, len));
                 i += len;

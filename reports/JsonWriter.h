@@ -8,7 +8,7 @@
 namespace trawler::reports {
 
 // A JSON string literal (RFC 8259) of a text: quotes, backslash and control
-// characters escaped. A byte that is not UTF-8 cannot be carried by JSON; it
+// characters (C0, DEL and C1) escaped. A byte that is not UTF-8 cannot be carried by JSON; it
 // becomes the visible escape \xHH of the list and the terminal.
 std::string jsonString(std::string_view text);
 
