@@ -42,7 +42,7 @@ int runInit(const std::string& path)
 int runFreeQuery(const std::string& path, const std::string& sql, const OutputOptions& options)
 {
     try {
-        OutputTarget target(options.file);
+        OutputTarget target(options.file, path);
         try {
             reports::FreeQueryOutcome outcome = reports::runFreeQuery(path, sql);
             if (outcome.kind == reports::FreeQueryOutcome::Kind::Changed)

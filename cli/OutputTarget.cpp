@@ -73,8 +73,22 @@ private:
     int m_error = 0;
 };
 
-OutputTarget::OutputTarget(const std::string& path) : m_stream(nullptr)
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b)
 {
+    struct stat sa {};
+    struct stat sb {};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0
+        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+} // namespace
+
+OutputTarget::OutputTarget(const std::string& path, const std::string& source) : m_stream(nullptr)
+{
+    if (sameFile(path, source))
+        throw WriteFailure(path, "this is the database being read; choose another output file");
     if (path.empty()) {
         m_name = "standard output";
         // Whatever another part of the program left in std::cout comes first.

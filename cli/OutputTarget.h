@@ -15,8 +15,10 @@ namespace trawler::cli {
 // under the name asked for, nor replaces an earlier good one.
 class OutputTarget {
 public:
-    // path empty: standard output. Throws WriteFailure when the temporary file cannot be made.
-    explicit OutputTarget(const std::string& path);
+    // path empty: standard output. Throws WriteFailure when the temporary file cannot be made,
+    // or when path names the same file as source (the database being read): replacing it would
+    // destroy what the output is made from.
+    explicit OutputTarget(const std::string& path, const std::string& source = std::string());
     ~OutputTarget();
     OutputTarget(const OutputTarget&) = delete;
     OutputTarget& operator=(const OutputTarget&) = delete;

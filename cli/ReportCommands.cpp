@@ -105,7 +105,7 @@ int runReport(const std::string& name, const std::string& path, const OutputOpti
         return 2;
     }
     try {
-        OutputTarget target(options.file);
+        OutputTarget target(options.file, path);
         const ReportRun run{path, *definition, parseFormat(options.format, target.terminal()), limit, target,
                             options.byteOrderMark};
         try {

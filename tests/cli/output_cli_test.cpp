@@ -116,6 +116,12 @@ TEST_F(OutputCliTest, OutputFileIsPutInPlaceOnlyWhenComplete)
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << entry.path();
 
+    // The database itself is never the output.
+    r = cli({"report", "icmp-all", path, "--output", path});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("trawler-cli: " + path + ": this is the database being read", 0), 0u) << r.err;
+    EXPECT_EQ(count("icmp"), 1);
+
     const std::string nowhere = dir.file("no/such/dir/report.tsv");
     r = cli({"report", "icmp-all", path, "--output", nowhere});
     EXPECT_EQ(r.status, 1);
