@@ -2,6 +2,8 @@
 
 #include "TextEscape.h"
 
+#include <set>
+
 namespace trawler::reports {
 
 std::string jsonString(std::string_view text)
@@ -55,8 +57,15 @@ std::string jsonString(std::string_view text)
 
 JsonRowWriter::JsonRowWriter(std::ostream& out, const std::vector<std::string>& titles) : m_out(out)
 {
-    for (const auto& t : titles)
-        m_keys.push_back(jsonString(t));
+    // A join lists the same field name twice ("select * from ip, icmp"); JSON readers keep only
+    // one value per key, so a repeated title gets a number: Sourceip, Sourceip_2.
+    std::set<std::string> used;
+    for (const auto& t : titles) {
+        std::string key = t;
+        for (int n = 2; !used.insert(key).second; ++n)
+            key = t + "_" + std::to_string(n);
+        m_keys.push_back(jsonString(key));
+    }
     m_out << '[';
 }
 

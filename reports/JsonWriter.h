@@ -14,7 +14,7 @@ std::string jsonString(std::string_view text);
 
 // A result as a JSON array of objects, one per row, keyed by column title;
 // NULL is null, every other value the string the list shows. Written row by
-// row, so a result of any size streams: "[" at construction, "]" at finish().
+// row (a title repeated in one result is numbered: x, x_2), so a result of any size streams: "[" at construction, "]" at finish().
 class JsonRowWriter {
 public:
     JsonRowWriter(std::ostream& out, const std::vector<std::string>& titles);

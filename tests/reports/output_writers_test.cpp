@@ -13,6 +13,7 @@
 #include <sstream>
 
 using namespace trawler::reports;
+using trawler::test::Json;
 
 TEST(TextEscapeTest, ControlsAndBrokenBytesBecomeVisible)
 {
@@ -70,6 +71,19 @@ TEST(JsonWriterTest, StringsReadBackExactly)
     const auto broken = trawler::test::JsonReader::parse(jsonString("a\xff\xc2\x9b"));
     ASSERT_TRUE(broken);
     EXPECT_EQ(broken->text, "a\\xff\xc2\x9b");
+
+    // A join's repeated field names stay apart as keys.
+    std::ostringstream out;
+    JsonRowWriter rows(out, {"ip", "ip", "ip_2"});
+    rows.addRow({std::string("a"), std::string("b"), std::nullopt});
+    rows.finish();
+    const auto table = trawler::test::JsonReader::parse(out.str());
+    ASSERT_TRUE(table);
+    const Json& row = table->items.at(0);
+    ASSERT_EQ(row.members.size(), 3u);
+    EXPECT_EQ(row.member("ip")->text, "a");
+    EXPECT_EQ(row.member("ip_2")->text, "b");
+    EXPECT_EQ(row.member("ip_2_2")->kind, Json::Kind::Null);
 }
 
 namespace {
