@@ -13,6 +13,7 @@ void registerIpMacCommands(CLI::App& app, int& status);
 void registerCaptureCommand(CLI::App& app, int& status);
 void registerWatchCommands(CLI::App& app, int& status);
 // `report alerts DB`: the stored alerts, newest first.
-int runAlertReport(const std::string& path, const std::string& format, std::size_t limit);
+struct OutputOptions;
+int runAlertReport(const std::string& path, const OutputOptions& options, std::size_t limit);
 
 } // namespace trawler::cli

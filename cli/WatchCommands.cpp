@@ -1,6 +1,7 @@
 // ingest, watch and the alert report: capture files taken in unattended, the
 // detectors run over each run's frames, alerts stored and sent on.
 #include "Commands.h"
+#include "Failure.h"
 #include "Output.h"
 
 #include "db/AlertStore.h"
@@ -241,28 +242,38 @@ int runWatch(WatchArguments args, const AlertOptions& options)
 
 } // namespace
 
-int runAlertReport(const std::string& path, const std::string& format, std::size_t limit)
+int runAlertReport(const std::string& path, const OutputOptions& options, std::size_t limit)
 {
     try {
-        db::Database database(path);
-        db::AlertStore store(database);
-        TableWriter writer(std::cout, parseFormat(format),
-                           {"Id", "Time", "Kind", "Severity", "Ip", "Mac", "Previousmac", "Vendor", "Source", "Count",
-                            "Windowseconds", "File", "Run", "Acknowledged"});
-        const auto number = [](const std::optional<std::int64_t>& v) {
-            return v ? std::optional<std::string>(std::to_string(*v)) : std::nullopt;
-        };
-        for (const auto& a : store.list(limit))
-            writer.addRow({std::to_string(a.id), a.time, a.kind, a.severity, a.ip, a.mac, a.previousMac, a.vendor,
-                           a.source, number(a.count), number(a.windowSeconds), a.file, std::to_string(a.runId),
-                           a.acknowledged ? "yes" : "no"});
-        writer.finish();
-        return 0;
-    } catch (const db::DbError& e) {
-        std::cout.flush();
-        std::cerr << "Database error: " << e.description() << '\n';
+        OutputTarget target(options.file, path);
+        try {
+            db::Database database(path);
+            db::AlertStore store(database);
+            ResultWriter writer(target, parseFormat(options.format, target.terminal()),
+                                {"Id", "Time", "Kind", "Severity", "Ip", "Mac", "Previousmac", "Vendor", "Source",
+                                 "Count", "Windowseconds", "File", "Run", "Acknowledged"},
+                                PageText{"Alerts", std::nullopt}, options.byteOrderMark);
+            const auto number = [](const std::optional<std::int64_t>& v) {
+                return v ? std::optional<std::string>(std::to_string(*v)) : std::nullopt;
+            };
+            for (const auto& a : store.list(limit))
+                writer.addRow({std::to_string(a.id), a.time, a.kind, a.severity, a.ip, a.mac, a.previousMac,
+                               a.vendor, a.source, number(a.count), number(a.windowSeconds), a.file,
+                               std::to_string(a.runId), std::string(a.acknowledged ? "yes" : "no")},
+                              !a.acknowledged);
+            writer.finish(nullptr, {});
+        } catch (const db::DbError& e) {
+            if (!target.toFile())
+                target.commit();
+            reportFailure(path, "Database error: " + e.description());
+            return 1;
+        }
+        target.commit();
+    } catch (const WriteFailure& e) {
+        reportFailure(e.where(), e.what());
         return 1;
     }
+    return 0;
 }
 
 void registerWatchCommands(CLI::App& app, int& status)

@@ -1,6 +1,6 @@
 # Debian 12 packages the build and the tests need (sourced by run.sh and test.sh).
 BUILD_PACKAGES=(cmake g++ make pkg-config libsqlite3-dev libpcap-dev libcli11-dev qt6-base-dev libgl-dev)
-TEST_PACKAGES=(libgtest-dev tshark xvfb xauth iputils-ping fonts-wqy-zenhei time)
+TEST_PACKAGES=(libgtest-dev tshark xvfb xauth iputils-ping fonts-wqy-zenhei time locales)
 RUN_PACKAGES=(xdg-utils fonts-wqy-zenhei)
 # MAC vendor names for watch alerts and the IP-MAC map (read from /usr/share/ieee-data).
 RUN_PACKAGES+=(ieee-data)
