@@ -19,7 +19,7 @@ int runCreate(const std::string& path)
     try {
         db::createDatabaseFile(path);
     } catch (const db::DbError& e) {
-        std::cerr << e.description() << '\n';
+        reportFailure(path, e.description());
         return 1;
     }
     std::cout << "File Created.\n";
@@ -30,7 +30,7 @@ int runInit(const std::string& path)
 {
     const db::InitOutcome outcome = db::initTables(path);
     if (!outcome.completed()) {
-        std::cerr << *outcome.error << '\n';
+        reportFailure(path, *outcome.error);
         return 1;
     }
     std::cout << "The mdb file has been initialized.\n";

@@ -170,7 +170,7 @@ int runIngest(const std::string& database, const std::string& folder, bool follo
         }
         return allWell ? 0 : 1;
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        reportFailure("ingest", e.what());
         return 1;
     }
 }
@@ -230,12 +230,12 @@ int runWatch(WatchArguments args, const AlertOptions& options)
             std::cerr << "; " << outcome.deletedFiles << " old capture files deleted";
         std::cerr << "; " << pipeline.alertsRaised() << " new alerts" << std::endl;
         if (!outcome.error.empty())
-            std::cerr << outcome.error << std::endl;
+            reportFailure("watch", outcome.error);
         const bool captured = outcome.captureStatus == TRAWLER_CAPTURE_STOPPED
             || outcome.captureStatus == TRAWLER_CAPTURE_LIMIT_REACHED;
         return captured && allWell ? 0 : 1;
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        reportFailure("watch", e.what());
         return 1;
     }
 }
