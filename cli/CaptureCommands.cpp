@@ -2,6 +2,7 @@
 // files, until a limit or Ctrl-C.
 #include "Commands.h"
 
+#include "Failure.h"
 #include "plugins/capture/CaptureApi.h"
 
 #include <csignal>
@@ -97,7 +98,7 @@ int runCaptureCommand(const CaptureArgs& args)
                   << ".\n";
     if (status == TRAWLER_CAPTURE_STOPPED || status == TRAWLER_CAPTURE_LIMIT_REACHED)
         return 0;
-    std::cerr << totals.error << '\n';
+    reportFailure("capture", totals.error);
     return 1;
 }
 

@@ -11,5 +11,9 @@ void registerParseCommand(CLI::App& app, int& status);
 void registerReportCommands(CLI::App& app, int& status);
 void registerIpMacCommands(CLI::App& app, int& status);
 void registerCaptureCommand(CLI::App& app, int& status);
+void registerWatchCommands(CLI::App& app, int& status);
+// `report alerts DB`: the stored alerts, newest first.
+struct OutputOptions;
+int runAlertReport(const std::string& path, const OutputOptions& options, std::size_t limit);
 
 } // namespace trawler::cli

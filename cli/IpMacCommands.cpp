@@ -1,6 +1,9 @@
 // ipmac add|set: the reference IP-MAC bindings, with the dialog's checks.
 #include "Commands.h"
+#include "Failure.h"
 
+#include "db/Database.h"
+#include "db/Notices.h"
 #include "reports/IpMacStore.h"
 
 #include <iostream>
@@ -9,15 +12,22 @@ namespace trawler::cli {
 
 namespace {
 
-int report(const reports::IpMacOutcome& outcome)
+int report(const std::string& path, const reports::IpMacOutcome& outcome)
 {
     if (outcome.succeeded()) {
         std::cout << outcome.message << '\n';
-        return 0;
+        return 0;   // standard output is checked once the command is done (main)
     }
-    std::cerr << outcome.message << '\n';
+    reportFailure(path, outcome.message);
     return 1;
 }
+
+// While a parse holds the database the change waits for it, and says so once
+// (Ctrl-C ends the wait with nothing written).
+class NoticeOnWait : public db::WaitObserver {
+public:
+    void waitingForWriter() override { std::cerr << db::notices::kWaitingForWriter << std::endl; }
+};
 
 } // namespace
 
@@ -37,8 +47,14 @@ void registerIpMacCommands(CLI::App& app, int& status)
         command->add_option("IP", *ip, "Dotted IPv4 address, e.g. 192.168.0.7")->required();
         command->add_option("MAC", *mac, "MAC address, six hex bytes separated by - or :")->required();
     }
-    add->callback([&status, path, ip, mac] { status = report(reports::insertIpMac(*path, *ip, *mac)); });
-    set->callback([&status, path, ip, mac] { status = report(reports::modifyIpMac(*path, *ip, *mac)); });
+    add->callback([&status, path, ip, mac] {
+        NoticeOnWait wait;
+        status = report(*path, reports::insertIpMac(*path, *ip, *mac, &wait));
+    });
+    set->callback([&status, path, ip, mac] {
+        NoticeOnWait wait;
+        status = report(*path, reports::modifyIpMac(*path, *ip, *mac, &wait));
+    });
 }
 
 } // namespace trawler::cli

@@ -1,6 +1,7 @@
 // parse: a capture file becomes rows of a database file.
 #include "Commands.h"
 
+#include "Failure.h"
 #include "parse/ParseRun.h"
 
 #include <signal.h>
@@ -22,15 +23,15 @@ void onInterrupt(int)
     parse::requestCancel(&g_cancel);
 }
 
-// One line on standard error for a command that failed. (To be folded into
-// the command line's common failure report.)
+// A run's message may span lines ("Error opening dump file." and its reason):
+// the failure line joins them.
 void reportParseFailure(const std::string& what, std::string_view why)
 {
     std::string line(why);
     for (char& c : line)
         if (c == '\n' || c == '\r')
             c = ' ';
-    std::cerr << "trawler-cli: " << what << ": " << line << '\n';
+    reportFailure(what, line);
 }
 
 // Prints the run's message; on a terminal, a progress bar on standard error.

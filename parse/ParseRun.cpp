@@ -141,6 +141,8 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
         const DecodedFrame frame = decodeFrame(record.data, record.captured, record.wire);
         counters.count(frame);
         writer.writeFrame(frame, time);
+        if (options.observer)
+            options.observer->frame(frame, static_cast<std::int64_t>(record.seconds), record.data, record.captured);
 
         if (counters.total % kProgressEveryFrames == 0) {
             if (capture.changedSinceOpen())

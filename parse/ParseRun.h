@@ -1,9 +1,11 @@
 #pragma once
+#include "FrameDecoder.h"
 #include "RunCounters.h"
 #include "parse/ParseApi.h"
 
 #include <cstdint>
 #include <string>
+#include <cstddef>
 #include <string_view>
 
 namespace trawler::parse {
@@ -28,6 +30,16 @@ public:
     virtual void notice(std::string_view text) { (void)text; }
 };
 
+// Sees every frame of a run as it is decoded, before the run commits (a run
+// that then fails has still shown its frames). `data` is the captured bytes.
+// An exception it throws ends the run as a failure.
+class FrameObserver {
+public:
+    virtual ~FrameObserver() = default;
+    virtual void frame(const DecodedFrame& frame, std::int64_t seconds, const std::uint8_t* data,
+                       std::size_t capturedLength) = 0;
+};
+
 // The most frames one run can count (its pccount counters are 32-bit).
 constexpr std::uint64_t kMaxRunFrames = 2147483647;
 
@@ -37,6 +49,8 @@ struct RunOptions {
     const int* cancel = nullptr;
     // Frames a run may take before it is refused.
     std::uint64_t maxFrames = kMaxRunFrames;
+    // Sees each decoded frame (the watch detectors); may be null.
+    FrameObserver* observer = nullptr;
 };
 
 // Sets a RunOptions::cancel flag; async-signal-safe.

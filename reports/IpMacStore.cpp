@@ -20,7 +20,8 @@ IpMacOutcome outcome(IpMacOutcome::Kind kind, std::string message)
     return IpMacOutcome{kind, std::move(message)};
 }
 
-IpMacOutcome store(Action action, const std::string& dbPath, std::string_view ipText, std::string_view macText)
+IpMacOutcome store(Action action, const std::string& dbPath, std::string_view ipText, std::string_view macText,
+                   db::WaitObserver* wait)
 {
     using Kind = IpMacOutcome::Kind;
     if (dbPath.empty())
@@ -31,7 +32,9 @@ IpMacOutcome store(Action action, const std::string& dbPath, std::string_view ip
     const IpMacInput& in = *check.value;
 
     try {
-        db::Database database(dbPath);
+        db::Database database;
+        database.setWaitObserver(wait);
+        database.open(dbPath);
         // The lookup and the write form one transaction, so a binding added
         // by someone else in between cannot slip past the lookup.
         db::Transaction transaction(database);
@@ -59,14 +62,16 @@ IpMacOutcome store(Action action, const std::string& dbPath, std::string_view ip
 
 } // namespace
 
-IpMacOutcome insertIpMac(const std::string& dbPath, std::string_view ip, std::string_view mac)
+IpMacOutcome insertIpMac(const std::string& dbPath, std::string_view ip, std::string_view mac,
+                         db::WaitObserver* wait)
 {
-    return store(Action::Insert, dbPath, ip, mac);
+    return store(Action::Insert, dbPath, ip, mac, wait);
 }
 
-IpMacOutcome modifyIpMac(const std::string& dbPath, std::string_view ip, std::string_view mac)
+IpMacOutcome modifyIpMac(const std::string& dbPath, std::string_view ip, std::string_view mac,
+                         db::WaitObserver* wait)
 {
-    return store(Action::Modify, dbPath, ip, mac);
+    return store(Action::Modify, dbPath, ip, mac, wait);
 }
 
 } // namespace trawler::reports

@@ -1,4 +1,8 @@
 #pragma once
+namespace trawler::db {
+class WaitObserver;
+}
+
 #include <string>
 #include <string_view>
 
@@ -24,10 +28,14 @@ struct IpMacOutcome {
 // Adds the binding ip -> mac to the reference list unless the IP has one
 // already (whatever its MAC). The texts are checked and normalised first
 // (IpMacInput.h) and reach the database only as bound parameters.
-IpMacOutcome insertIpMac(const std::string& dbPath, std::string_view ip, std::string_view mac);
+// While another run writes the database the call waits for it; `wait` (may be
+// null) is told so and may give up, which ends in DatabaseError.
+IpMacOutcome insertIpMac(const std::string& dbPath, std::string_view ip, std::string_view mac,
+                         db::WaitObserver* wait = nullptr);
 
 // Replaces the MAC of the IP's existing binding; an IP without a binding is
 // refused.
-IpMacOutcome modifyIpMac(const std::string& dbPath, std::string_view ip, std::string_view mac);
+IpMacOutcome modifyIpMac(const std::string& dbPath, std::string_view ip, std::string_view mac,
+                         db::WaitObserver* wait = nullptr);
 
 } // namespace trawler::reports

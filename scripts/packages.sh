@@ -1,7 +1,10 @@
 # Debian 12 packages the build and the tests need (sourced by run.sh and test.sh).
 BUILD_PACKAGES=(cmake g++ make pkg-config libsqlite3-dev libpcap-dev libcli11-dev qt6-base-dev libgl-dev)
-TEST_PACKAGES=(libgtest-dev tshark xvfb xauth iputils-ping fonts-wqy-zenhei time)
+TEST_PACKAGES=(libgtest-dev tshark xvfb xauth iputils-ping fonts-wqy-zenhei time locales)
 RUN_PACKAGES=(xdg-utils fonts-wqy-zenhei)
-# The PostgreSQL server engine (libpq) and its tests' throwaway server; locales for the locale test.
+# MAC vendor names for watch alerts and the IP-MAC map (read from /usr/share/ieee-data).
+RUN_PACKAGES+=(ieee-data)
+TEST_PACKAGES+=(ieee-data)
+# The PostgreSQL server engine (libpq) and its tests' throwaway server.
 BUILD_PACKAGES+=(libpq-dev)
-TEST_PACKAGES+=(postgresql locales)
+TEST_PACKAGES+=(postgresql)

@@ -7,6 +7,10 @@
 #include "reports/IpMacStore.h"
 #include "reports/LocalNetwork.h"
 
+#include <atomic>
+#include <future>
+#include <memory>
+
 using namespace trawler::reports;
 using Kind = IpMacOutcome::Kind;
 
@@ -78,6 +82,42 @@ TEST_F(IpMacTest, InsertAndModifyKeepOneBindingPerIp)
     EXPECT_EQ(r.kind, Kind::Updated);
     EXPECT_EQ(r.message, "Record Update succeed.");
     EXPECT_EQ(storedMac("10.0.0.1"), "00-11-22-33-44-bb");
+}
+
+// A change made while a parse holds the database waits for it instead of
+// failing after a fixed time, tells the caller once, and can be given up.
+TEST_F(IpMacTest, AChangeWaitsForAnotherWriterAndCanGiveUp)
+{
+    struct Wait : trawler::db::WaitObserver {
+        std::promise<void> waiting;
+        std::atomic<bool> giveUp{false};
+        int told = 0;
+        void waitingForWriter() override
+        {
+            if (told++ == 0)
+                waiting.set_value();
+        }
+        bool giveUpWaiting() override { return giveUp; }
+    };
+
+    trawler::db::Database other(path);
+    auto lock = std::make_unique<trawler::db::Transaction>(other);
+    other.execute("insert into ipmac values ('10.0.0.8', '00-11-22-33-44-08')");
+
+    Wait wait;
+    auto change = std::async(std::launch::async, [&] { return insertIpMac(path, "10.0.0.9", "00-11-22-33-44-55", &wait); });
+    wait.waiting.get_future().wait();
+    lock.reset();   // the other writer ends without committing
+    EXPECT_EQ(change.get().kind, Kind::Inserted);
+    EXPECT_EQ(wait.told, 1);
+
+    lock = std::make_unique<trawler::db::Transaction>(other);
+    other.execute("insert into ipmac values ('10.0.0.8', '00-11-22-33-44-08')");
+    Wait givingUp;
+    givingUp.giveUp = true;
+    EXPECT_EQ(insertIpMac(path, "10.0.0.10", "00-11-22-33-44-10", &givingUp).kind, Kind::DatabaseError);
+    lock.reset();
+    EXPECT_EQ(bindings(), 1);
 }
 
 TEST_F(IpMacTest, HostileInputNeverReachesTheDatabase)
