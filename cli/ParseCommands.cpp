@@ -1,5 +1,6 @@
 // parse: a capture file becomes rows of a database file.
 #include "Commands.h"
+#include "SensorOption.h"
 
 #include "Failure.h"
 #include "parse/ParseRun.h"
@@ -139,7 +140,10 @@ void registerParseCommand(CLI::App& app, int& status)
                       "Capture file (a regular file; \"-\" is a file name); its absolute path is recorded")
         ->required();
     parse->add_option("DB", *database, "Database file with its tables already created")->required();
-    parse->callback([capture, database, &status] { status = runParseCommand(*capture, *database); });
+    auto sensor = addSensorOption(parse);
+    parse->callback([capture, database, sensor, &status] {
+        status = runParseCommand(*capture, sensorDatabase(*database, *sensor));
+    });
 }
 
 } // namespace trawler::cli

@@ -1,6 +1,7 @@
 // report: the fixed reports, printed for reading (table), for other tools
 // (tsv, csv, json: standard output holds only the data) or as a page (html).
 #include "Commands.h"
+#include "SensorOption.h"
 #include "Failure.h"
 #include "Output.h"
 
@@ -170,12 +171,14 @@ void registerReportCommands(CLI::App& app, int& status)
     report->add_option("--limit", *limit, "Print only the first N rows (0: all); the chart still covers every row")
         ->check(CLI::NonNegativeNumber);
     report->add_flag("--vendors", *vendors, "ipmac-map: add each MAC's vendor (IEEE registry of the ieee-data package)");
-    report->callback([&status, name, path, options, limit, vendors] {
+    auto sensor = addSensorOption(report);
+    report->callback([&status, name, path, options, limit, vendors, sensor] {
         const std::size_t rows = *limit == 0 ? static_cast<std::size_t>(-1) : *limit;
+        const std::string database = sensorDatabase(*path, *sensor);
         if (*name == "alerts")
-            status = runAlertReport(*path, *options, rows);
+            status = runAlertReport(database, *options, rows);
         else
-            status = runReport(*name, *path, *options, rows, *vendors);
+            status = runReport(*name, database, *options, rows, *vendors);
     });
 }
 

@@ -1,6 +1,7 @@
 // ingest, watch and the alert report: capture files taken in unattended, the
 // detectors run over each run's frames, alerts stored and sent on.
 #include "Commands.h"
+#include "SensorOption.h"
 #include "Failure.h"
 #include "Output.h"
 
@@ -291,8 +292,9 @@ void registerWatchCommands(CLI::App& app, int& status)
     ingest->add_flag("--follow", *follow, "Keep watching DIR and take in each new file once it is complete "
                                           "(until Ctrl-C or SIGTERM)");
     addAlertOptions(ingest, *options);
-    ingest->callback([&status, database, folder, follow, options] {
-        status = runIngest(*database, *folder, *follow, *options);
+    auto ingestSensor = addSensorOption(ingest);
+    ingest->callback([&status, database, folder, follow, options, ingestSensor] {
+        status = runIngest(sensorDatabase(*database, *ingestSensor), *folder, *follow, *options);
     });
 
     auto watchArgs = std::make_shared<WatchArguments>();
@@ -311,7 +313,11 @@ void registerWatchCommands(CLI::App& app, int& status)
                              "Delete the oldest files already taken in while the folder holds more than N MB");
     watchCommand->add_option("--seconds", watchArgs->settings.maxSeconds, "Stop after N seconds");
     addAlertOptions(watchCommand, *watchOptions);
-    watchCommand->callback([&status, watchArgs, watchOptions] { status = runWatch(*watchArgs, *watchOptions); });
+    auto watchSensor = addSensorOption(watchCommand);
+    watchCommand->callback([&status, watchArgs, watchOptions, watchSensor] {
+        watchArgs->database = sensorDatabase(watchArgs->database, *watchSensor);
+        status = runWatch(*watchArgs, *watchOptions);
+    });
 
     auto ackDatabase = std::make_shared<std::string>();
     auto ackId = std::make_shared<std::int64_t>(0);

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -383,4 +384,32 @@ TEST_F(ServerEngine, EveryReportGivesTheSameRowsAsOnAFile)
     std::sort(serverMap.warnings.begin(), serverMap.warnings.end());
     EXPECT_EQ(serverMap.rows.size(), fileMap.rows.size());
     EXPECT_EQ(serverMap.warnings, fileMap.warnings);
+}
+
+// The command line: --sensor keeps two sensors' runs of the same file apart
+// and narrows a report to one of them; without it a report covers both.
+TEST_F(ServerEngine, CommandLineSensorsParseApartAndReportTogether)
+{
+    const std::string uri = freshDatabase();
+    const std::string cli = std::string(TRAWLER_BINARY_DIR) + "/bin/trawler-cli";
+    const std::string capture = std::string(TRAWLER_SOURCE_DIR) + "/samples/demo.cap";
+    auto run = [&](const std::string& args) {
+        std::string out;
+        FILE* pipe = ::popen((cli + " " + args + " 2>&1").c_str(), "r");
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        return std::make_pair(::pclose(pipe), out);
+    };
+    EXPECT_EQ(run("parse '" + capture + "' '" + uri + "' --sensor north").first, 0);
+    EXPECT_EQ(run("parse '" + capture + "' '" + uri + "' --sensor south").first, 0);
+    EXPECT_NE(run("parse '" + capture + "' '" + uri + "' --sensor south").first, 0);   // taken in already
+
+    const auto [status, all] = run("report dest-traffic '" + uri + "' --format tsv");
+    const auto [statusNorth, north] = run("report dest-traffic '" + uri + "' --format tsv --sensor north");
+    EXPECT_EQ(status, 0) << all;
+    EXPECT_EQ(statusNorth, 0) << north;
+    EXPECT_NE(all, north);
+    // The same destinations, each counted once per sensor.
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), std::count(north.begin(), north.end(), '\n'));
 }
