@@ -305,7 +305,7 @@ void registerWatchCommands(CLI::App& app, int& status)
     watchCommand->add_option("DB", watchArgs->database, "Database file with its tables already created")->required();
     watchCommand->add_option("--interface", watchArgs->settings.interfaceName, "Capture interface");
     watchCommand->add_option("--filter", watchArgs->settings.filter, "BPF capture filter");
-    watchCommand->add_option("--dir", watchArgs->folder, "Folder for the capture files (default: DB-captures)");
+    watchCommand->add_option("--dir", watchArgs->folder, "Folder for the capture files (default: DB-captures; for a server database, trawler-captures here)");
     watchCommand->add_option("--rotate-seconds", watchArgs->settings.rotateSeconds, "Close a file after N seconds")
         ->capture_default_str()->check(CLI::PositiveNumber);
     watchCommand->add_option("--rotate-mb", watchArgs->rotateMegabytes, "... or once it reaches N MB");

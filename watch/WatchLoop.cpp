@@ -2,6 +2,8 @@
 
 #include "plugins/capture/CaptureApi.h"
 
+#include "db/Database.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -12,6 +14,9 @@ namespace fs = std::filesystem;
 
 std::string defaultCaptureFolder(const std::string& databaseFile)
 {
+    // A server database has no folder of its own to sit beside.
+    if (db::isServerName(databaseFile))
+        return "trawler-captures";
     return databaseFile + "-captures";
 }
 
