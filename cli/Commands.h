@@ -11,5 +11,6 @@ void registerParseCommand(CLI::App& app, int& status);
 void registerReportCommands(CLI::App& app, int& status);
 void registerIpMacCommands(CLI::App& app, int& status);
 void registerCaptureCommand(CLI::App& app, int& status);
+void registerReindexCommand(CLI::App& app, int& status);
 
 } // namespace trawler::cli

@@ -48,7 +48,11 @@ std::vector<std::string> legendLines(const reports::ShareChart& chart)
 int fail(const std::exception& e)
 {
     std::cout.flush();
-    std::cerr << e.what() << '\n';
+    const auto* report = dynamic_cast<const reports::ReportError*>(&e);
+    if (report && report->kind() == reports::ReportError::Kind::ParseWriting)
+        std::cerr << reports::messages::kParseWritingCli << '\n';
+    else
+        std::cerr << e.what() << '\n';
     return 1;
 }
 

@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     trawler::cli::registerReportCommands(app, status);
     trawler::cli::registerIpMacCommands(app, status);
     trawler::cli::registerCaptureCommand(app, status);
+    trawler::cli::registerReindexCommand(app, status);
 
     try {
         app.parse(argc, argv);

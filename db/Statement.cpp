@@ -62,6 +62,12 @@ Statement& Statement::bindInt(int index, std::int32_t value)
     return *this;
 }
 
+Statement& Statement::bindInt64(int index, std::int64_t value)
+{
+    check(sqlite3_bind_int64(m_stmt, index, value));
+    return *this;
+}
+
 Statement& Statement::bindNull(int index)
 {
     check(sqlite3_bind_null(m_stmt, index));

@@ -2,10 +2,12 @@
 
 #include "FrameDecoder.h"
 #include "RowWriter.h"
+#include "SummaryFeed.h"
 #include "TextForms.h"
 
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "db/ParseWriting.h"
 
 #include <pcap/pcap.h>
 #include <sys/stat.h>
@@ -72,10 +74,12 @@ RunResult ended(TrawlerParseOutcome outcome, std::string_view caption, std::stri
 // transaction, the connection, the capture handle) is released on return.
 RunResult runHeld(const std::string& captureFile, const std::string& databaseFile, RunListener& listener)
 {
+    const db::ParseWritingMark writing(databaseFile);
     db::Database database(databaseFile);
     database.tuneForBulkWrite();
     db::Transaction transaction(database);
     RowWriter writer(database);
+    db::SummaryWriter summary = summaryWriterFor(database);
 
     // Checked and recorded inside the transaction, so two runs on the same
     // file cannot both pass the check.
@@ -121,6 +125,7 @@ RunResult runHeld(const std::string& captureFile, const std::string& databaseFil
         const DecodedFrame frame = decodeFrame(data, data ? header->caplen : 0, header->len);
         counters.count(frame);
         writer.writeFrame(frame, time);
+        feedSummary(summary, frame, time);
 
         if (counters.total % kProgressEveryFrames == 0)
             listener.progress(bytesReadOf(capture.get()), fileSize, static_cast<std::uint64_t>(counters.total));
@@ -131,6 +136,7 @@ RunResult runHeld(const std::string& captureFile, const std::string& databaseFil
     std::optional<std::string> endText;
     if (startTime)
         endText = std::string(endTime);
+    summary.finish();
     writer.writeCounters(counters, startTime, endText);
     transaction.commit();
 

@@ -1,6 +1,9 @@
 #include "ReportCursor.h"
 
+#include "TrafficReports.h"
+
 #include "db/DbError.h"
+#include "db/ParseWriting.h"
 
 #include <stdexcept>
 
@@ -38,16 +41,31 @@ void ReportCursor::runFirstStep(const std::string& sql)
         throw databaseError(e);
     }
     if (!m_pending)
-        throw ReportError::noRecords();
+        throw db::parseIsWriting(m_db.path()) ? ReportError::parseWriting() : ReportError::noRecords();
 }
 
-ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinition& definition)
+std::string ReportCursor::statementFor(const ReportDefinition& definition, db::SummaryObserver* observer)
+{
+    const std::optional<std::string> summarised = summaryStatement(definition);
+    if (!summarised)
+        return definition.sql;
+    try {
+        // Without usable summaries (no ip table; a parse holding the file)
+        // the raw statement gives the same rows, or the same error.
+        return db::refreshSummaries(m_db, observer) ? *summarised : definition.sql;
+    } catch (const db::DbError& e) {
+        throw databaseError(e);
+    }
+}
+
+ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinition& definition,
+                                db::SummaryObserver* observer)
 {
     ReportCursor c;
     c.m_chartSpec = definition.chart;
     c.m_listed = definition.showsTable() || !definition.chart;
     c.openFile(dbPath);
-    c.runFirstStep(definition.sql);
+    c.runFirstStep(c.statementFor(definition, observer));
     if (definition.showsTable()) {
         // Fields are looked up once, by name and without regard to case; a
         // field the result lacks is the database's error, before any row.

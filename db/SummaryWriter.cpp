@@ -1,0 +1,145 @@
+#include "SummaryWriter.h"
+
+#include "SummarySchema.h"
+
+#include <algorithm>
+
+namespace trawler::db {
+
+namespace schema = summary_schema;
+
+namespace {
+
+// Keys held before the sums are written out: some 40 bytes of map per key,
+// so a few tens of megabytes at most.
+constexpr std::size_t kMaxKeys = 500000;
+
+// The NetBIOS (RFC 1001/1002) and SMB-over-TCP ports the LAN report watches.
+bool isSharingPort(std::uint16_t port)
+{
+    return port == 137 || port == 138 || port == 139 || port == 445;
+}
+
+std::uint64_t mix(std::uint64_t x)
+{
+    // splitmix64 finaliser: addresses of one LAN differ only in a few bits.
+    x ^= x >> 30;
+    x *= 0xbf58476d1ce4e5b9ULL;
+    x ^= x >> 27;
+    x *= 0x94d049bb133111ebULL;
+    return x ^ (x >> 31);
+}
+
+} // namespace
+
+std::size_t SummaryWriter::MixHash::operator()(std::uint64_t k) const
+{
+    return static_cast<std::size_t>(mix(k));
+}
+
+std::size_t SummaryWriter::PairHash::operator()(const PairKey& k) const
+{
+    return static_cast<std::size_t>(mix(k.addresses ^ mix(k.portsLayer)));
+}
+
+void SummaryWriter::TimeText::set(std::string_view t)
+{
+    size = static_cast<std::uint8_t>(std::min(t.size(), text.size()));
+    std::copy_n(t.data(), size, text.data());
+}
+
+SummaryWriter::SummaryWriter(Database& db, AddressText addressText) : m_db(db), m_addressText(addressText)
+{
+    schema::State s = schema::read(db);
+    if (!s.ipTable)
+        return;
+    if (!s.complete) {
+        schema::create(db);
+        s = schema::read(db);
+    }
+    m_active = s.complete && !s.stale && s.version == schema::kVersion && s.covered == s.lastRow;
+    if (!m_active)
+        return;
+    m_appendDest = db.prepare(schema::kAppendDest);
+    m_appendPair = db.prepare(schema::kAppendPair);
+    m_appendLan = db.prepare(schema::kAppendLan);
+}
+
+void SummaryWriter::add(std::uint32_t source, std::uint32_t dest, Layer layer, std::uint16_t sourcePort,
+                        std::uint16_t destPort, std::uint32_t totalLength, std::string_view time)
+{
+    if (!m_active)
+        return;
+    DestSums& d = m_dest[dest];
+    d.bytes += totalLength;
+    if (!time.empty()) {
+        // Time texts are fixed-width, so text order is time order.
+        if (!d.timed) {
+            d.first.set(time);
+            d.last.set(time);
+            d.timed = true;
+        } else if (time < d.first.view()) {
+            d.first.set(time);
+        } else if (time > d.last.view()) {
+            d.last.set(time);
+        }
+    }
+    if (layer != Layer::Other) {
+        const PairKey key{std::uint64_t(source) << 32 | dest,
+                          std::uint64_t(sourcePort) << 24 | std::uint64_t(destPort) << 8 | std::uint64_t(layer)};
+        m_pair[key] += totalLength;
+        if (isSharingPort(sourcePort) || isSharingPort(destPort))
+            ++m_lan[std::uint64_t(source) << 32 | dest];
+    }
+    if (m_pair.size() + m_dest.size() + m_lan.size() >= kMaxKeys)
+        flush();
+}
+
+void SummaryWriter::flush()
+{
+    char a[16];
+    char b[16];
+    for (const auto& [address, sums] : m_dest) {
+        m_appendDest.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(address), a)});
+        if (sums.timed) {
+            m_appendDest.bindTextUnowned(2, sums.first.view());
+            m_appendDest.bindTextUnowned(3, sums.last.view());
+        } else {
+            m_appendDest.bindNull(2);
+            m_appendDest.bindNull(3);
+        }
+        m_appendDest.bindInt64(4, sums.bytes);
+        m_appendDest.execute();
+    }
+    for (const auto& [key, bytes] : m_pair) {
+        const auto layer = static_cast<Layer>(key.portsLayer & 0xff);
+        m_appendPair.bindTextUnowned(1, layer == Layer::Tcp ? "TCP" : "UDP");
+        m_appendPair.bindTextUnowned(2, {a, m_addressText(static_cast<std::uint32_t>(key.addresses >> 32), a)});
+        m_appendPair.bindInt(3, static_cast<std::int32_t>(key.portsLayer >> 24));
+        m_appendPair.bindTextUnowned(4, {b, m_addressText(static_cast<std::uint32_t>(key.addresses), b)});
+        m_appendPair.bindInt(5, static_cast<std::int32_t>((key.portsLayer >> 8) & 0xffff));
+        m_appendPair.bindInt64(6, bytes);
+        m_appendPair.execute();
+    }
+    for (const auto& [addresses, times] : m_lan) {
+        m_appendLan.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(addresses >> 32), a)});
+        m_appendLan.bindTextUnowned(2, {b, m_addressText(static_cast<std::uint32_t>(addresses), b)});
+        m_appendLan.bindInt64(3, times);
+        m_appendLan.execute();
+    }
+    // Fresh maps: clear() would keep the buckets of the largest ever.
+    m_dest = {};
+    m_pair = {};
+    m_lan = {};
+}
+
+void SummaryWriter::finish()
+{
+    if (!m_active)
+        return;
+    flush();
+    schema::markCovered(m_db, schema::read(m_db).lastRow);
+    m_active = false;
+}
+
+} // namespace trawler::db
