@@ -26,7 +26,8 @@ namespace trawler::db {
 class SummaryObserver {
 public:
     virtual ~SummaryObserver() = default;
-    // `done` of `total` ip rows summed; sent before the first chunk and after each.
+    // `done` of `total` steps (chunks of ip rows summed, then the ranking);
+    // sent before the first step and after each.
     virtual void summaryProgress(std::uint64_t done, std::uint64_t total)
     {
         (void)done;
@@ -47,18 +48,23 @@ enum class SummaryStatus {
 // Reads the state without changing anything.
 SummaryStatus summaryStatus(Database& db);
 
-// Brings the sums up to date when they are not (in a transaction of its own,
-// which waits for another writer). Returns false when they cannot be used and
-// the caller should read the raw table: no ip table. `db` must not be inside
-// a transaction.
-bool refreshSummaries(Database& db, SummaryObserver* observer = nullptr);
+// What a report reads: the sums, or the ranked endpoint-pair results built
+// from them (built on first use after the sums changed).
+enum class SummaryUse { Sums, RankedPairs };
+
+// Brings the sums (and, for RankedPairs, the ranking) up to date when they
+// are not, in a transaction of its own that waits for another writer.
+// Returns false when they cannot be used and the caller should read the raw
+// table: there is no ip table, or they are out of date while a parse run
+// holds the file. `db` must not be inside a transaction.
+bool refreshSummaries(Database& db, SummaryObserver* observer = nullptr, SummaryUse use = SummaryUse::Sums);
 
 // Throws the sums away and builds them again from every ip row; for files
 // that another program changed without the triggers (see the README).
 void rebuildSummaries(Database& db, SummaryObserver* observer = nullptr);
 
-// The traffic reports' statements over the sums: the same fields, names and
-// order as their statements over `ip`.
+// The traffic reports' statements over the sums (the pair reports: over the
+// ranking): the same fields, names and order as their statements over `ip`.
 namespace summary_sql {
 extern const char* const kDestTraffic;
 extern const char* const kTcpPairs;

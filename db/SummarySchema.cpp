@@ -14,7 +14,13 @@ const char* const kCreate[] = {
     "create table if not exists trawler_sum_lan (Sourceip TEXT COLLATE RTRIM, Destip TEXT COLLATE RTRIM, "
     "Times INTEGER)",
     "create table if not exists trawler_sum_state (Id INTEGER PRIMARY KEY CHECK (Id = 1), Covered INTEGER NOT NULL, "
-    "Stale INTEGER NOT NULL, Version INTEGER NOT NULL)",
+    "Stale INTEGER NOT NULL, Version INTEGER NOT NULL, Ranked INTEGER NOT NULL DEFAULT -1)",
+    // The endpoint-pair results, grouped and stored in report order (rowid
+    // order), so a report lists its first rows at once at any size.
+    "create table if not exists trawler_rank_tcp (Sourceip TEXT, Sourceport INTEGER, Destip TEXT, Destport INTEGER, "
+    "Totallenth INTEGER)",
+    "create table if not exists trawler_rank_udp (Sourceip TEXT, Sourceport INTEGER, Destip TEXT, Destport INTEGER, "
+    "Totallenth INTEGER)",
     // Appended rows are found by rowid; anything else done to ip rows makes
     // the sums unreliable. The WHEN keeps a mass delete from rewriting the
     // state row for every row.
@@ -24,7 +30,10 @@ const char* const kCreate[] = {
     "when (select Stale from trawler_sum_state) = 0 begin update trawler_sum_state set Stale = 1; end",
 };
 
-constexpr int kObjectCount = 6;
+const char* const kObjects[] = {"trawler_sum_dest", "trawler_sum_pair",      "trawler_sum_lan",
+                                "trawler_sum_state", "trawler_rank_tcp",      "trawler_rank_udp",
+                                "trawler_sum_ip_delete", "trawler_sum_ip_update"};
+constexpr int kObjectCount = sizeof kObjects / sizeof kObjects[0];
 
 std::int64_t single(Database& db, const char* sql)
 {
@@ -55,19 +64,23 @@ State read(Database& db)
     s.ipTable = single(db, "select count(*) from sqlite_master where type = 'table' and name = 'ip' collate nocase") > 0;
     if (!s.ipTable)
         return s;
-    const std::int64_t objects = single(
-        db, "select count(*) from sqlite_master where name in ('trawler_sum_dest', 'trawler_sum_pair', "
-            "'trawler_sum_lan', 'trawler_sum_state', 'trawler_sum_ip_delete', 'trawler_sum_ip_update')");
     s.lastRow = single(db, "select ifnull(max(rowid), 0) from ip");
-    if (objects != kObjectCount)
+    std::string names;
+    for (const char* name : kObjects)
+        names += std::string(names.empty() ? "'" : ", '") + name + "'";
+    if (single(db, ("select count(*) from sqlite_master where name in (" + names + ")").c_str()) != kObjectCount)
         return s;
-    Statement st = db.prepare("select Covered, Stale, Version from trawler_sum_state where Id = 1");
+    // A layout of another version may lack a column: read it first.
+    s.version = static_cast<int>(single(db, "select Version from trawler_sum_state where Id = 1"));
+    if (s.version != kVersion)
+        return s;
+    Statement st = db.prepare("select Covered, Stale, Ranked from trawler_sum_state where Id = 1");
     if (!st.step())
         return s;
     s.complete = true;
     s.covered = st.value(0).toInt();
     s.stale = st.value(1).toInt() != 0;
-    s.version = static_cast<int>(st.value(2).toInt());
+    s.ranked = st.value(2).toInt();
     return s;
 }
 
@@ -83,12 +96,29 @@ void create(Database& db)
 
 void clear(Database& db)
 {
+    // Dropped rather than emptied: a file of another version gets this
+    // version's layout.
+    for (const char* name : kObjects) {
+        const bool trigger = std::string(name).find("_ip_") != std::string::npos;
+        db.execute(std::string(trigger ? "drop trigger if exists " : "drop table if exists ") + name);
+    }
     create(db);
-    for (const char* table : {"trawler_sum_dest", "trawler_sum_pair", "trawler_sum_lan"})
-        db.execute(std::string("delete from ") + table);
-    Statement st = db.prepare("update trawler_sum_state set Covered = 0, Stale = 0, Version = ?1");
-    st.bindInt(1, kVersion);
-    st.execute();
+}
+
+void rank(Database& db)
+{
+    for (const char* layer : {"tcp", "udp"}) {
+        const std::string table = std::string("trawler_rank_") + layer;
+        db.execute("delete from " + table);
+        std::string upper = layer;
+        for (char& c : upper)
+            c = static_cast<char>(c - 'a' + 'A');
+        // Inserted in the report's order, so rowid order is that order.
+        db.execute("insert into " + table + " select Sourceip, Sourceport, Destip, Destport, sum(Bytes) from "
+                   "trawler_sum_pair where Upperlayer = '" + upper + "' group by Sourceip, Sourceport, Destip, "
+                   "Destport order by sum(Bytes) desc");
+    }
+    db.execute("update trawler_sum_state set Ranked = Covered");
 }
 
 void markCovered(Database& db, std::int64_t lastRow)

@@ -10,7 +10,7 @@ namespace trawler::db::summary_schema {
 
 // Bumped when the layout of the sums changes; a file with another version
 // has its sums rebuilt on first use.
-constexpr int kVersion = 1;
+constexpr int kVersion = 2;
 
 struct State {
     bool ipTable = false;     // the raw table exists
@@ -19,13 +19,16 @@ struct State {
     int version = 0;
     std::int64_t covered = 0; // highest ip rowid the sums include
     std::int64_t lastRow = 0; // highest ip rowid now (0: no rows)
+    std::int64_t ranked = -1; // `covered` when the pair results were last ranked
 };
 
 State read(Database& db);
 // Creates whatever is missing (tables, triggers, a state row covering nothing).
 void create(Database& db);
-// Empties the sum tables and marks them covering nothing.
+// Drops and creates every summary object: empty sums covering nothing.
 void clear(Database& db);
+// Groups the pair sums into the ranked TCP and UDP results.
+void rank(Database& db);
 void markCovered(Database& db, std::int64_t lastRow);
 
 // Parameters of the row-appending statements, in order:

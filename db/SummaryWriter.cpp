@@ -10,9 +10,10 @@ namespace schema = summary_schema;
 
 namespace {
 
-// Keys held before the sums are written out: some 40 bytes of map per key,
-// so a few tens of megabytes at most.
-constexpr std::size_t kMaxKeys = 500000;
+// Largest tables: 32 bytes a slot for endpoint pairs (32 MiB), 96 for
+// destinations; flushed when three quarters full.
+constexpr std::size_t kMaxPairSlots = std::size_t(1) << 20;
+constexpr std::size_t kMaxAddressSlots = std::size_t(1) << 18;
 
 // The NetBIOS (RFC 1001/1002) and SMB-over-TCP ports the LAN report watches.
 bool isSharingPort(std::uint16_t port)
@@ -48,7 +49,8 @@ void SummaryWriter::TimeText::set(std::string_view t)
     std::copy_n(t.data(), size, text.data());
 }
 
-SummaryWriter::SummaryWriter(Database& db, AddressText addressText) : m_db(db), m_addressText(addressText)
+SummaryWriter::SummaryWriter(Database& db, AddressText addressText)
+    : m_db(db), m_addressText(addressText), m_dest(kMaxAddressSlots), m_pair(kMaxPairSlots), m_lan(kMaxAddressSlots)
 {
     schema::State s = schema::read(db);
     if (!s.ipTable)
@@ -70,7 +72,7 @@ void SummaryWriter::add(std::uint32_t source, std::uint32_t dest, Layer layer, s
 {
     if (!m_active)
         return;
-    DestSums& d = m_dest[dest];
+    DestSums& d = m_dest.at(dest);
     d.bytes += totalLength;
     if (!time.empty()) {
         // Time texts are fixed-width, so text order is time order.
@@ -87,11 +89,11 @@ void SummaryWriter::add(std::uint32_t source, std::uint32_t dest, Layer layer, s
     if (layer != Layer::Other) {
         const PairKey key{std::uint64_t(source) << 32 | dest,
                           std::uint64_t(sourcePort) << 24 | std::uint64_t(destPort) << 8 | std::uint64_t(layer)};
-        m_pair[key] += totalLength;
+        m_pair.at(key) += totalLength;
         if (isSharingPort(sourcePort) || isSharingPort(destPort))
-            ++m_lan[std::uint64_t(source) << 32 | dest];
+            ++m_lan.at(std::uint64_t(source) << 32 | dest);
     }
-    if (m_pair.size() + m_dest.size() + m_lan.size() >= kMaxKeys)
+    if (m_pair.full() || m_dest.full() || m_lan.full())
         flush();
 }
 
@@ -99,7 +101,7 @@ void SummaryWriter::flush()
 {
     char a[16];
     char b[16];
-    for (const auto& [address, sums] : m_dest) {
+    m_dest.forEach([&](std::uint64_t address, const DestSums& sums) {
         m_appendDest.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(address), a)});
         if (sums.timed) {
             m_appendDest.bindTextUnowned(2, sums.first.view());
@@ -110,8 +112,8 @@ void SummaryWriter::flush()
         }
         m_appendDest.bindInt64(4, sums.bytes);
         m_appendDest.execute();
-    }
-    for (const auto& [key, bytes] : m_pair) {
+    });
+    m_pair.forEach([&](const PairKey& key, std::int64_t bytes) {
         const auto layer = static_cast<Layer>(key.portsLayer & 0xff);
         m_appendPair.bindTextUnowned(1, layer == Layer::Tcp ? "TCP" : "UDP");
         m_appendPair.bindTextUnowned(2, {a, m_addressText(static_cast<std::uint32_t>(key.addresses >> 32), a)});
@@ -120,17 +122,16 @@ void SummaryWriter::flush()
         m_appendPair.bindInt(5, static_cast<std::int32_t>((key.portsLayer >> 8) & 0xffff));
         m_appendPair.bindInt64(6, bytes);
         m_appendPair.execute();
-    }
-    for (const auto& [addresses, times] : m_lan) {
+    });
+    m_lan.forEach([&](std::uint64_t addresses, std::int64_t times) {
         m_appendLan.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(addresses >> 32), a)});
         m_appendLan.bindTextUnowned(2, {b, m_addressText(static_cast<std::uint32_t>(addresses), b)});
         m_appendLan.bindInt64(3, times);
         m_appendLan.execute();
-    }
-    // Fresh maps: clear() would keep the buckets of the largest ever.
-    m_dest = {};
-    m_pair = {};
-    m_lan = {};
+    });
+    m_dest.clear();
+    m_pair.clear();
+    m_lan.clear();
 }
 
 void SummaryWriter::finish()

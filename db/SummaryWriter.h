@@ -1,11 +1,11 @@
 #pragma once
 #include "Database.h"
 #include "Statement.h"
+#include "SummaryTable.h"
 
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 
 namespace trawler::db {
 
@@ -68,9 +68,9 @@ private:
     Database& m_db;
     AddressText m_addressText;
     bool m_active = false;
-    std::unordered_map<std::uint64_t, DestSums, MixHash> m_dest;
-    std::unordered_map<PairKey, std::int64_t, PairHash> m_pair;
-    std::unordered_map<std::uint64_t, std::int64_t, MixHash> m_lan;
+    SummaryTable<std::uint64_t, DestSums, MixHash> m_dest;
+    SummaryTable<PairKey, std::int64_t, PairHash> m_pair;
+    SummaryTable<std::uint64_t, std::int64_t, MixHash> m_lan;
     Statement m_appendDest;
     Statement m_appendPair;
     Statement m_appendLan;

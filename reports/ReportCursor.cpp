@@ -46,13 +46,13 @@ void ReportCursor::runFirstStep(const std::string& sql)
 
 std::string ReportCursor::statementFor(const ReportDefinition& definition, db::SummaryObserver* observer)
 {
-    const std::optional<std::string> summarised = summaryStatement(definition);
-    if (!summarised)
+    const std::optional<SummaryRoute> route = summaryStatement(definition);
+    if (!route)
         return definition.sql;
     try {
         // Without usable summaries (no ip table; a parse holding the file)
         // the raw statement gives the same rows, or the same error.
-        return db::refreshSummaries(m_db, observer) ? *summarised : definition.sql;
+        return db::refreshSummaries(m_db, observer, route->use) ? route->sql : definition.sql;
     } catch (const db::DbError& e) {
         throw databaseError(e);
     }

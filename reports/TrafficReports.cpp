@@ -6,19 +6,19 @@
 
 namespace trawler::reports {
 
-std::optional<std::string> summaryStatement(const ReportDefinition& definition)
+std::optional<SummaryRoute> summaryStatement(const ReportDefinition& definition)
 {
     // Matched on the statement itself: the network prefix only changes the
     // destination report's hint.
-    static const std::pair<std::string, const char*> routes[] = {
-        {destIpTrafficReport("").sql, db::summary_sql::kDestTraffic},
-        {tcpPairTrafficReport().sql, db::summary_sql::kTcpPairs},
-        {udpPairTrafficReport().sql, db::summary_sql::kUdpPairs},
-        {lanAccessReport().sql, db::summary_sql::kLanAccess},
+    static const std::pair<std::string, SummaryRoute> routes[] = {
+        {destIpTrafficReport("").sql, {db::summary_sql::kDestTraffic, db::SummaryUse::Sums}},
+        {tcpPairTrafficReport().sql, {db::summary_sql::kTcpPairs, db::SummaryUse::RankedPairs}},
+        {udpPairTrafficReport().sql, {db::summary_sql::kUdpPairs, db::SummaryUse::RankedPairs}},
+        {lanAccessReport().sql, {db::summary_sql::kLanAccess, db::SummaryUse::Sums}},
     };
-    for (const auto& [raw, summarised] : routes)
+    for (const auto& [raw, route] : routes)
         if (definition.sql == raw)
-            return std::string(summarised);
+            return route;
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include "ReportDefinition.h"
 
+#include "db/Summary.h"
+
 #include <optional>
 #include <string>
 
@@ -10,6 +12,10 @@ namespace trawler::reports {
 // summaries instead of from every ip row: the same fields, values and order.
 // nullopt for every other report, and for a definition whose statement is
 // not the catalogue's own.
-std::optional<std::string> summaryStatement(const ReportDefinition& definition);
+struct SummaryRoute {
+    std::string sql;
+    db::SummaryUse use;
+};
+std::optional<SummaryRoute> summaryStatement(const ReportDefinition& definition);
 
 } // namespace trawler::reports

@@ -186,8 +186,8 @@ TEST_F(TrafficSummaryTest, OlderFileGetsItsSumsOnFirstUseWithProgressAndCancel)
     const auto rows = reported(path, reports::destIpTrafficReport(""), &progress);
     EXPECT_EQ(rows, raw(path, reports::destIpTrafficReport("")));
     EXPECT_GE(progress.calls, 2);
-    EXPECT_EQ(progress.lastDone, 301u);
-    EXPECT_EQ(progress.lastTotal, 301u);
+    EXPECT_GT(progress.lastTotal, 0u);
+    EXPECT_EQ(progress.lastDone, progress.lastTotal);
     EXPECT_EQ(statusOf(path), db::SummaryStatus::Current);
     expectSameAsRaw(path, "built on first use");
 
