@@ -54,7 +54,11 @@ std::string ReportCursor::statementFor(const ReportDefinition& definition, db::S
         // the raw statement gives the same rows, or the same error.
         return db::refreshSummaries(m_db, observer, route->use) ? route->sql : definition.sql;
     } catch (const db::DbError& e) {
-        throw databaseError(e);
+        if (e.interrupted())
+            throw databaseError(e);
+        // Sums that cannot be written (a read-only file, a full disk) must
+        // not cost the report: the raw statement still gives its rows.
+        return definition.sql;
     }
 }
 
