@@ -10,9 +10,8 @@ namespace schema = summary_schema;
 
 namespace {
 
-// Largest tables: 32 bytes a slot for endpoint pairs (32 MiB), 96 for
-// destinations; flushed when three quarters full.
-constexpr std::size_t kMaxPairSlots = std::size_t(1) << 20;
+// Largest tables of destinations (about 100 bytes a slot) and of address
+// pairs; written out when three quarters full.
 constexpr std::size_t kMaxAddressSlots = std::size_t(1) << 18;
 
 // The NetBIOS (RFC 1001/1002) and SMB-over-TCP ports the LAN report watches.
@@ -49,8 +48,8 @@ void SummaryWriter::TimeText::set(std::string_view t)
     std::copy_n(t.data(), size, text.data());
 }
 
-SummaryWriter::SummaryWriter(Database& db, AddressText addressText)
-    : m_db(db), m_addressText(addressText), m_dest(kMaxAddressSlots), m_pair(kMaxPairSlots), m_lan(kMaxAddressSlots)
+SummaryWriter::SummaryWriter(Database& db, AddressText addressText, std::size_t maxPairSlots)
+    : m_db(db), m_addressText(addressText), m_dest(kMaxAddressSlots), m_pair(maxPairSlots), m_lan(kMaxAddressSlots)
 {
     schema::State s = schema::read(db);
     if (!s.ipTable)

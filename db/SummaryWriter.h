@@ -26,8 +26,12 @@ public:
     // Dotted decimal form of an address (host byte order); returns the length.
     using AddressText = std::size_t (*)(std::uint32_t address, char (&out)[16]);
 
+    // Largest endpoint-pair table: 32 bytes a slot (32 MiB), written out when
+    // three quarters full. A power of two, at least 1024.
+    static constexpr std::size_t kMaxPairSlots = std::size_t(1) << 20;
+
     // `db` is inside the run's transaction.
-    SummaryWriter(Database& db, AddressText addressText);
+    SummaryWriter(Database& db, AddressText addressText, std::size_t maxPairSlots = kMaxPairSlots);
 
     // One ip row as the run writes it. Ports matter for TCP and UDP only;
     // an empty time is a NULL one.

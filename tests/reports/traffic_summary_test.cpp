@@ -10,7 +10,9 @@
 #include "db/DbError.h"
 #include "db/ParseWriting.h"
 #include "db/Summary.h"
+#include "db/SummaryWriter.h"
 #include "parse/ParseRun.h"
+#include "parse/TextForms.h"
 #include "reports/Catalogue.h"
 #include "reports/FreeQuery.h"
 #include "reports/ReportCursor.h"
@@ -244,6 +246,15 @@ TEST_F(TrafficSummaryTest, ReportOnAFileAParseIsWritingSaysSo)
     }
     EXPECT_FALSE(db::parseIsWriting(path));
     EXPECT_FALSE(db::parseIsWriting(dir.file("no-such-file.mdb")));
+    {
+        // Two runs on one file: the mark stays until both have let go, and
+        // then leaves nothing beside the database.
+        const db::ParseWritingMark first(path);
+        { const db::ParseWritingMark second(path); }
+        EXPECT_TRUE(db::parseIsWriting(path));
+    }
+    EXPECT_FALSE(db::parseIsWriting(path));
+    EXPECT_FALSE(fs::exists(path + "-parsing"));
     try {
         reports::ReportCursor::open(path, reports::lanAccessReport());
         FAIL();
@@ -269,4 +280,42 @@ TEST(TrafficSummaryCaptures, SharedCapturesMatchTheRawStatements)
     ASSERT_GT(parsed, 0);
     EXPECT_EQ(statusOf(path), db::SummaryStatus::Current);
     expectSameAsRaw(path, "shared captures");
+}
+
+// A run with more endpoint pairs than the writer holds writes its sums out
+// several times over; the reports must still add them up per key.
+TEST_F(TrafficSummaryTest, WriterThatFillsItsTableMidRunStillSumsEveryKey)
+{
+    {
+        db::Transaction transaction(db);
+        db::SummaryWriter writer(db, &parse::formatIpv4, 1024);
+        ASSERT_TRUE(writer.active());
+        db::Statement row = db.prepare("insert into ip values (?, ?, ?, ?, ?, ?, ?)");
+        std::uint32_t x = 12345;
+        for (int i = 0; i < 20000; ++i) {
+            x = x * 1103515245u + 12345u;
+            const std::uint32_t source = 0x0a000000u | (x >> 28);
+            const std::uint32_t dest = 0x0a000100u | ((x >> 24) & 7);
+            const auto layer = static_cast<db::SummaryWriter::Layer>((x >> 8) % 3);
+            const auto sourcePort = static_cast<std::uint16_t>(x % 5 == 0 ? 445 : 1024 + (x >> 12) % 700);
+            const auto destPort = static_cast<std::uint16_t>(80 + (x >> 20) % 3);
+            const std::uint32_t length = 40 + (x >> 16) % 1400;
+            const std::string time = "2004-05-17 09:" + std::to_string(10 + (x >> 4) % 50) + ":00";
+            char s[16], d[16];
+            row.bindText(1, time).bindText(2, std::string(s, parse::formatIpv4(source, s)))
+                .bindText(3, std::string(d, parse::formatIpv4(dest, d)));
+            if (layer == db::SummaryWriter::Layer::Other)
+                row.bindNull(4).bindNull(5).bindNull(6);
+            else
+                row.bindText(4, layer == db::SummaryWriter::Layer::Tcp ? "TCP" : "UDP")
+                    .bindInt(5, sourcePort).bindInt(6, destPort);
+            row.bindInt(7, static_cast<std::int32_t>(length)).execute();
+            writer.add(source, dest, layer, sourcePort, destPort, length, time);
+        }
+        writer.finish();
+        transaction.commit();
+    }
+    EXPECT_GT(count("trawler_sum_pair"), 2000);
+    EXPECT_EQ(statusOf(path), db::SummaryStatus::Current);
+    expectSameAsRaw(path, "after a run that filled the writer's table");
 }
