@@ -102,15 +102,18 @@ void bringUpToDate(Database& db, SummaryObserver* observer, bool rebuild, Summar
     const std::int64_t from = resum ? 0 : s.covered;
     const bool reRank = use == SummaryUse::RankedPairs
         && (resum || status == SummaryStatus::Behind || !rankingCurrent(s));
-    Steps steps(observer, chunksBetween(from, s.lastRow) + (reRank ? 1 : 0));
+    Steps steps(observer, chunksBetween(from, s.lastRow) + (reRank ? 2 : 0));
     if (resum)
         schema::clear(db);
     if (resum || status == SummaryStatus::Behind)
         sumRows(db, from, s.lastRow, steps);
     if (reRank) {
-        steps.checkCancelled();
-        schema::rank(db);
-        steps.done();
+        for (bool tcp : {true, false}) {
+            steps.checkCancelled();
+            schema::rank(db, tcp);
+            steps.done();
+        }
+        schema::markRanked(db);
     }
     transaction.commit();
 }

@@ -105,19 +105,18 @@ void clear(Database& db)
     create(db);
 }
 
-void rank(Database& db)
+void rank(Database& db, bool tcp)
 {
-    for (const char* layer : {"tcp", "udp"}) {
-        const std::string table = std::string("trawler_rank_") + layer;
-        db.execute("delete from " + table);
-        std::string upper = layer;
-        for (char& c : upper)
-            c = static_cast<char>(c - 'a' + 'A');
-        // Inserted in the report's order, so rowid order is that order.
-        db.execute("insert into " + table + " select Sourceip, Sourceport, Destip, Destport, sum(Bytes) from "
-                   "trawler_sum_pair where Upperlayer = '" + upper + "' group by Sourceip, Sourceport, Destip, "
-                   "Destport order by sum(Bytes) desc");
-    }
+    const std::string table = tcp ? "trawler_rank_tcp" : "trawler_rank_udp";
+    db.execute("delete from " + table);
+    // Inserted in the report's order, so rowid order is that order.
+    db.execute("insert into " + table + " select Sourceip, Sourceport, Destip, Destport, sum(Bytes) from "
+               "trawler_sum_pair where Upperlayer = '" + (tcp ? "TCP" : "UDP") + "' group by Sourceip, "
+               "Sourceport, Destip, Destport order by sum(Bytes) desc");
+}
+
+void markRanked(Database& db)
+{
     db.execute("update trawler_sum_state set Ranked = Covered");
 }
 

@@ -27,8 +27,10 @@ State read(Database& db);
 void create(Database& db);
 // Drops and creates every summary object: empty sums covering nothing.
 void clear(Database& db);
-// Groups the pair sums into the ranked TCP and UDP results.
-void rank(Database& db);
+// Groups the pair sums into the ranked TCP or UDP results; markRanked once
+// both are done.
+void rank(Database& db, bool tcp);
+void markRanked(Database& db);
 void markCovered(Database& db, std::int64_t lastRow);
 
 // Parameters of the row-appending statements, in order:
