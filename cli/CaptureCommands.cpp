@@ -1,23 +1,24 @@
-// capture: live capture into a new capture file until a limit or Ctrl-C.
+// capture: live capture into a new capture file, or a series of rolling
+// files, until a limit or Ctrl-C.
 #include "Commands.h"
 
 #include "plugins/capture/CaptureApi.h"
 
-#include <atomic>
-#include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <iostream>
-#include <thread>
 
 namespace trawler::cli {
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
+// Set by Ctrl-C / SIGTERM and read by the capture as its stop flag.
+volatile int g_interrupted = 0;
 
 extern "C" void onInterrupt(int)
 {
     g_interrupted = 1;
+    TrawlerCaptureStop(); // safe in a handler: it only wakes the capture at once
 }
 
 // Ctrl-C and SIGTERM become a clean stop while the capture runs; the previous
@@ -52,6 +53,8 @@ struct CaptureArgs {
     std::string interfaceName;
     unsigned seconds = 0;
     unsigned long long count = 0;
+    unsigned rotateSeconds = 0;
+    unsigned rotateMegabytes = 0;
 };
 
 extern "C" void announceStart(void*, const char* interfaceName, const char* fileName)
@@ -59,41 +62,42 @@ extern "C" void announceStart(void*, const char* interfaceName, const char* file
     std::cerr << "Capturing on " << interfaceName << " into " << fileName << " (Ctrl-C stops)\n";
 }
 
+// Each finished file as soon as it is closed: its name, then its packet count.
+extern "C" void announceClosed(void*, const char* fileName, std::uint64_t packets)
+{
+    std::cout << fileName << '\n' << packets << (packets == 1 ? " packet\n" : " packets\n");
+    std::cout.flush();
+}
+
 int runCaptureCommand(const CaptureArgs& args)
 {
     InterruptGuard guard;
 
-    TrawlerCaptureOptions options{};
-    options.interfaceName = args.interfaceName.c_str();
-    options.maxPackets = args.count;
-    options.maxSeconds = args.seconds;
-    options.onStarted = announceStart;
+    TrawlerCaptureSettings settings{};
+    settings.size = sizeof settings;
+    settings.interfaceName = args.interfaceName.c_str();
+    settings.filter = args.filter.c_str();
+    settings.directory = args.directory.c_str();
+    settings.maxPackets = args.count;
+    settings.maxSeconds = args.seconds;
+    settings.rotateSeconds = args.rotateSeconds;
+    settings.rotateBytes = static_cast<std::uint64_t>(args.rotateMegabytes) * 1000000u;
+    settings.onStarted = announceStart;
+    settings.onFileClosed = announceClosed;
+    settings.stopFlag = &g_interrupted;
 
-    TrawlerCaptureSummary summary{};
-    int status = TRAWLER_CAPTURE_STOPPED;
-    std::string error;
-    std::atomic<bool> finished{false};
-    // The capture blocks its thread; this one turns a signal into a stop
-    // (the stop call takes a lock, so it is not made from the handler).
-    std::thread worker([&] {
-        status = TrawlerCaptureRun(args.filter.c_str(), args.directory.c_str(), &options, &summary);
-        error = TrawlerCaptureLastError();
-        finished.store(true);
-    });
-    while (!finished.load()) {
-        if (g_interrupted)
-            TrawlerCaptureStop(); // repeated until it takes: the capture may still be starting
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    worker.join();
-
-    if (summary.fileName[0] != '\0') {
-        std::cout << summary.fileName << '\n' << summary.packets << (summary.packets == 1 ? " packet\n" : " packets\n");
-        std::cout.flush();
-    }
+    TrawlerCaptureTotals totals{};
+    totals.size = sizeof totals;
+    const int status = TrawlerCaptureRunEx(&settings, &totals);
+    // The interface's own drop count covers all its traffic, not only this
+    // capture's, so it is shown only beside a loss of the capture's own.
+    if (totals.kernelDropped > 0)
+        std::cerr << "The kernel dropped " << totals.kernelDropped << " of " << totals.kernelReceived
+                  << " packets (the capture did not keep up); the interface dropped " << totals.interfaceDropped
+                  << ".\n";
     if (status == TRAWLER_CAPTURE_STOPPED || status == TRAWLER_CAPTURE_LIMIT_REACHED)
         return 0;
-    std::cerr << error << '\n';
+    std::cerr << totals.error << '\n';
     return 1;
 }
 
@@ -112,6 +116,13 @@ void registerCaptureCommand(CLI::App& app, int& status)
                         "that is not a loopback interface); it must be an Ethernet interface");
     capture->add_option("--seconds", args->seconds, "Stop after this many seconds")->check(CLI::Range(1u, 4000000000u));
     capture->add_option("--count", args->count, "Stop after this many packets")->check(CLI::Range(1u, 4000000000u));
+    capture->add_option("--rotate-seconds", args->rotateSeconds,
+                        "Close the file and go on in a new one every N seconds (each file's name and count "
+                        "is printed when it is closed)")
+        ->check(CLI::Range(1u, 4000000000u));
+    capture->add_option("--rotate-mb", args->rotateMegabytes,
+                        "Close the file and go on in a new one before it grows past N million bytes")
+        ->check(CLI::Range(1u, 4000000u));
     capture->callback([args, &status] { status = runCaptureCommand(*args); });
 }
 

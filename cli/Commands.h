@@ -12,5 +12,8 @@ void registerReportCommands(CLI::App& app, int& status);
 void registerIpMacCommands(CLI::App& app, int& status);
 void registerCaptureCommand(CLI::App& app, int& status);
 void registerReindexCommand(CLI::App& app, int& status);
+void registerWatchCommands(CLI::App& app, int& status);
+// `report alerts DB`: the stored alerts, newest first.
+int runAlertReport(const std::string& path, const std::string& format, std::size_t limit);
 
 } // namespace trawler::cli

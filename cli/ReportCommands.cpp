@@ -8,6 +8,7 @@
 #include "reports/LocalNetwork.h"
 #include "reports/PieLayout.h"
 #include "reports/ReportCursor.h"
+#include "watch/VendorTable.h"
 
 #include <algorithm>
 #include <iostream>
@@ -70,18 +71,23 @@ int runChartOnly(const std::string& path, const reports::ReportDefinition& defin
 }
 
 int runIpMacMap(const std::string& path, const reports::ReportDefinition& definition, OutputFormat format,
-                std::size_t limit)
+                std::size_t limit, const std::optional<watch::VendorTable>& vendors)
 {
     std::vector<std::string> warnings;
     try {
         reports::IpMacMapCursor cursor = reports::IpMacMapCursor::open(path);
-        TableWriter writer(std::cout, format, cursor.titles());
+        std::vector<std::string> titles = cursor.titles();
+        if (vendors)
+            titles.push_back("Vendor");
+        TableWriter writer(std::cout, format, titles);
         std::vector<reports::IpMacMapRow> rows;
         try {
             for (std::size_t left = limit; !cursor.atEnd() && left > 0; left -= rows.size()) {
                 rows.clear();
                 cursor.fetch(std::min(kBatch, left), rows);
-                for (const auto& row : rows) {
+                for (auto& row : rows) {
+                    if (vendors)
+                        row.cells.push_back(vendors->lookup(row.cells[1].value_or("")));
                     writer.addRow(row.cells);
                     warnings.insert(warnings.end(), row.warnings.begin(), row.warnings.end());
                 }
@@ -125,7 +131,8 @@ int runTable(const std::string& path, const reports::ReportDefinition& definitio
     return 0;
 }
 
-int runReport(const std::string& name, const std::string& path, OutputFormat format, std::size_t limit)
+int runReport(const std::string& name, const std::string& path, OutputFormat format, std::size_t limit,
+              bool withVendors)
 {
     const std::string prefix = reports::networkPrefix(reports::localInterface().ip);
     const auto definition = reports::findReport(name, prefix);
@@ -136,7 +143,8 @@ int runReport(const std::string& name, const std::string& path, OutputFormat for
     if (!definition->showsTable())
         return runChartOnly(path, *definition);
     if (definition->name == reports::ipMacMapReport().name)
-        return runIpMacMap(path, *definition, format, limit);
+        return runIpMacMap(path, *definition, format, limit,
+                           withVendors ? std::optional(watch::VendorTable::load()) : std::nullopt);
     return runTable(path, *definition, format, limit);
 }
 
@@ -148,6 +156,7 @@ void registerReportCommands(CLI::App& app, int& status)
     auto path = std::make_shared<std::string>();
     auto format = std::make_shared<std::string>();
     auto limit = std::make_shared<std::size_t>(0);
+    auto vendors = std::make_shared<bool>(false);
 
     std::vector<std::string> names;
     std::string list;
@@ -155,6 +164,8 @@ void registerReportCommands(CLI::App& app, int& status)
         names.push_back(d.name);
         list += (list.empty() ? "" : ", ") + d.name;
     }
+    names.push_back("alerts");
+    list += ", alerts";
 
     CLI::App* report = app.add_subcommand(
         "report", "Run one fixed report over a database. A chart-only report (icmp-type-share) prints its legend "
@@ -164,9 +175,13 @@ void registerReportCommands(CLI::App& app, int& status)
     addFormatOption(report, *format, "");
     report->add_option("--limit", *limit, "Print only the first N rows (0: all); the chart still covers every row")
         ->check(CLI::NonNegativeNumber);
-    report->callback([&status, name, path, format, limit] {
+    report->add_flag("--vendors", *vendors, "ipmac-map: add each MAC's vendor (IEEE registry of the ieee-data package)");
+    report->callback([&status, name, path, format, limit, vendors] {
         const std::size_t rows = *limit == 0 ? static_cast<std::size_t>(-1) : *limit;
-        status = runReport(*name, *path, parseFormat(*format), rows);
+        if (*name == "alerts")
+            status = runAlertReport(*path, *format, rows);
+        else
+            status = runReport(*name, *path, parseFormat(*format), rows, *vendors);
     });
 }
 

@@ -91,11 +91,15 @@ std::vector<std::string> ReportDefinition::fields() const
 
 ReportDefinition icmpScannersReport()
 {
+    // The clause keeps its old layout: the first two types on one line.
+    const auto& types = icmpProbeTypes();
+    const auto is = [](std::string_view type) { return "Type='" + std::string(type) + "'"; };
+    const std::string probeClause[] = {"where " + is(types[0]) + " or " + is(types[1]), "or " + is(types[2]),
+                                       "or " + is(types[3])};
     ReportDefinition d = base("icmp-scanners", 32779, "OnIcmpScanners",
                               joinPieces({"select min(Tm) as StartTime,max(Tm) as EndTime,Sourceip, count(*) as times",
-                                          "from icmp", "where Type='Echo Request' or Type='TimeStamp'",
-                                          "or Type='Information Request'", "or Type='Address Mask Request'",
-                                          "group by Sourceip", "order by count(*) DESC"},
+                                          "from icmp", probeClause[0].c_str(), probeClause[1].c_str(),
+                                          probeClause[2].c_str(), "group by Sourceip", "order by count(*) DESC"},
                                          tabs(12)));
     d.columns = columns({{"StartTime", "开始时间"}, {"EndTime", "截至时间"}, {"Sourceip", "探测者IP"}, {"times", "总探测次数"}});
     d.listBottom = 300;
@@ -233,10 +237,13 @@ ReportDefinition udpPairTrafficReport()
 
 ReportDefinition lanAccessReport()
 {
+    std::string portClause = "WHERE ";
+    for (const char* column : {"Sourceport", "Destport"})
+        for (std::uint16_t port : fileSharingPorts())
+            portClause += (portClause.size() > 6 ? " or " : "") + std::string(column) + "=" + std::to_string(port);
     ReportDefinition d = base("lan-access", 32790, "OnLanAccess",
                               joinPieces({"SELECT [Sourceip], [Destip], count(*) as Times", "FROM ip",
-                                          "WHERE Sourceport=137 or Sourceport=138 or Sourceport=139 or Sourceport=445 "
-                                          "or Destport=137 or Destport=138 or Destport=139 or Destport=445",
+                                          portClause.c_str(),
                                           "GROUP BY [Sourceip], [Destip]", "order by count(*) desc"},
                                          tabs(15)));
     d.columns = columns({{"Sourceip", "源IP"}, {"Destip", "目的IP"}, {"Times", "次数"}});
@@ -244,6 +251,21 @@ ReportDefinition lanAccessReport()
     d.hint = "提示: 本表列出本局域网内各机器的互访情况，请检查被访问机器是否开放共享或为恶意密码探测。";
     d.hintRect = kTrafficHintRect;
     return d;
+}
+
+const std::vector<std::string_view>& icmpProbeTypes()
+{
+    // Requests that ask a host to answer (RFC 792, RFC 950), as the icmp table names them.
+    static const std::vector<std::string_view> types{"Echo Request", "TimeStamp", "Information Request",
+                                                     "Address Mask Request"};
+    return types;
+}
+
+const std::vector<std::uint16_t>& fileSharingPorts()
+{
+    // NetBIOS name, datagram and session services (RFC 1001/1002) and direct SMB.
+    static const std::vector<std::uint16_t> ports{137, 138, 139, 445};
+    return ports;
 }
 
 std::vector<ReportDefinition> reportCatalogue(const std::string& networkPrefix)

@@ -1,6 +1,7 @@
 #pragma once
 #include "ReportDefinition.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,12 @@ ReportDefinition destIpTrafficReport(const std::string& networkPrefix);   // 327
 ReportDefinition tcpPairTrafficReport();    // 32788 OnTcpPairTraffic
 ReportDefinition udpPairTrafficReport();    // 32789 OnUdpPairTraffic
 ReportDefinition lanAccessReport();         // 32790 OnLanAccess
+
+// The ICMP types (stored names) the scanner report counts as probes, and the
+// ports the LAN-access report counts as file sharing. The reports' statements
+// are built from these, and so is any other check of the same thing.
+const std::vector<std::string_view>& icmpProbeTypes();
+const std::vector<std::uint16_t>& fileSharingPorts();
 
 std::string destIpTrafficHint(const std::string& networkPrefix);
 

@@ -2,3 +2,6 @@
 BUILD_PACKAGES=(cmake g++ make pkg-config libsqlite3-dev libpcap-dev libcli11-dev qt6-base-dev libgl-dev)
 TEST_PACKAGES=(libgtest-dev tshark xvfb xauth iputils-ping fonts-wqy-zenhei time)
 RUN_PACKAGES=(xdg-utils fonts-wqy-zenhei)
+# MAC vendor names for watch alerts and the IP-MAC map (read from /usr/share/ieee-data).
+RUN_PACKAGES+=(ieee-data)
+TEST_PACKAGES+=(ieee-data)

@@ -2,14 +2,15 @@
 
 #include "CaptureFile.h"
 #include "CaptureInterface.h"
+#include "CaptureWriter.h"
 
 #include <pcap/pcap.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <poll.h>
 #include <unistd.h>
@@ -18,24 +19,63 @@ namespace trawler::capture {
 
 namespace {
 
+// A stop may come from a signal handler: only lock-free atomics and write(2)
+// on a pipe that lives as long as the process.
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "the stop request must be safe in a signal handler");
 std::atomic<bool> g_running{false};
+std::atomic<bool> g_sessionActive{false}; // a stop request counts only while this is set
 std::atomic<bool> g_stopRequested{false};
-// Guards the two below. A stop request counts only while a session is
-// active: one that comes before a capture started does not end it.
-std::mutex g_sessionMutex;
-bool g_sessionActive = false;
-pcap_t* g_activeHandle = nullptr; // for pcap_breakloop from other threads
+std::atomic<int> g_wakeWrite{-1};
+int g_wakeRead = -1;
+std::once_flag g_wakeOnce;
 
-// The loop wakes at least this often to look at the stop request and the
-// limits, and to flush the file.
+void ensureWakePipe()
+{
+    std::call_once(g_wakeOnce, [] {
+        int fds[2];
+        if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
+            g_wakeRead = fds[0];
+            g_wakeWrite.store(fds[1]);
+        }
+    });
+}
+
+void emptyWakePipe()
+{
+    char bytes[64];
+    while (g_wakeRead >= 0 && ::read(g_wakeRead, bytes, sizeof bytes) > 0) {
+    }
+}
+
+// The loop wakes at least this often to look at the stop flag and the
+// limits; the file is flushed and checked this often.
 constexpr int kPollMilliseconds = 100;
 constexpr auto kFlushInterval = std::chrono::milliseconds(500);
 constexpr int kSnapLength = 65535;
+// The kernel hands packets over in blocks of its ring, a block once it is
+// full or this old. Packets are packed into the blocks by their captured
+// length, so a 64 MB ring holds a burst of some 500,000 small frames. (With
+// immediate delivery instead, every packet takes a slot of the snapshot
+// length, and a ring holds a few hundred frames on a loopback interface: a
+// flood overflows it whenever the loop is held up for a few milliseconds.)
+constexpr int kBlockMilliseconds = 100;
+constexpr int kRingBytes = 64 * 1024 * 1024;
+// After a stop the block the kernel is still filling is handed over within
+// kBlockMilliseconds; the capture reads for that long and a little more,
+// so every packet that arrived before the stop reaches the file.
+constexpr auto kDrainTime = std::chrono::milliseconds(kBlockMilliseconds + 50);
+
+using Clock = std::chrono::steady_clock;
 
 class Session {
 public:
     explicit Session(const CaptureRequest& request) : m_request(request) {}
-    ~Session() { close(); }
+    ~Session()
+    {
+        if (m_handle)
+            pcap_close(m_handle);
+    }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -45,14 +85,25 @@ private:
     bool openInterface();
     bool requireEthernet();
     bool applyFilter();
-    bool createFile();
+    bool openFile(int failureStatus);
+    bool closeFile();
+    bool rotate() { return closeFile() && openFile(TRAWLER_CAPTURE_WRITE_FAILED); }
     void loop();
-    bool flush();
-    void close();
+    void waitForPackets(int milliseconds);
+    int dispatch();
+    void drain();
+    void finish();
+    bool stopRequested() const
+    {
+        return g_stopRequested.load() || (m_request.stopFlag && *m_request.stopFlag != 0);
+    }
+    // The first failure is the one reported.
     bool fail(int status, std::string error)
     {
-        m_result.status = status;
-        m_result.error = std::move(error);
+        if (m_result.error.empty()) {
+            m_result.status = status;
+            m_result.error = std::move(error);
+        }
         return false;
     }
     static void onPacket(u_char* user, const pcap_pkthdr* header, const u_char* bytes);
@@ -61,7 +112,10 @@ private:
     CaptureResult m_result;
     std::string m_interface;
     pcap_t* m_handle = nullptr;
-    pcap_dumper_t* m_dumper = nullptr;
+    CaptureWriter m_writer;
+    Clock::time_point m_fileOpened;
+    std::uint64_t m_written = 0; // records written in all files, for the packet limit
+    bool m_writingStopped = false;
 };
 
 CaptureResult Session::run()
@@ -72,28 +126,33 @@ CaptureResult Session::run()
         fail(TRAWLER_CAPTURE_BAD_DIRECTORY, why);
         return m_result;
     }
+    if (stopRequested())
+        return m_result;
     std::string error;
     m_interface = resolveInterface(m_request.interfaceName, error);
     if (m_interface.empty()) {
         fail(TRAWLER_CAPTURE_NO_INTERFACE, error);
         return m_result;
     }
-    if (!openInterface() || !requireEthernet() || !applyFilter() || !createFile())
+    if (!openInterface() || !requireEthernet() || !applyFilter())
+        return m_result;
+    char errbuf[PCAP_ERRBUF_SIZE] = {};
+    if (pcap_setnonblock(m_handle, 1, errbuf) != 0) {
+        fail(TRAWLER_CAPTURE_OPEN_FAILED, "Cannot capture on \"" + m_interface + "\": " + errbuf);
+        return m_result;
+    }
+    if (!openFile(TRAWLER_CAPTURE_BAD_DIRECTORY))
         return m_result;
 
-    {
-        std::lock_guard<std::mutex> lock(g_sessionMutex);
-        g_activeHandle = m_handle;
-    }
     if (m_request.onStarted) {
         try {
-            m_request.onStarted(m_interface, m_result.fileName);
+            m_request.onStarted(m_interface, m_writer.path());
         } catch (...) {
             // A failing observer does not end the capture.
         }
     }
     loop();
-    close();
+    finish();
     return m_result;
 }
 
@@ -105,10 +164,8 @@ bool Session::openInterface()
         return fail(TRAWLER_CAPTURE_OPEN_FAILED, "Cannot capture on \"" + m_interface + "\": " + errbuf);
     pcap_set_snaplen(m_handle, kSnapLength);
     pcap_set_promisc(m_handle, 1);
-    // Immediate delivery: what crossed the wire before the operator pressed
-    // stop is in the file, not left in a kernel buffer block.
-    pcap_set_immediate_mode(m_handle, 1);
-    pcap_set_timeout(m_handle, kPollMilliseconds);
+    pcap_set_timeout(m_handle, kBlockMilliseconds);
+    pcap_set_buffer_size(m_handle, kRingBytes);
 
     const int rc = pcap_activate(m_handle);
     if (rc >= 0)
@@ -169,130 +226,174 @@ bool Session::applyFilter()
     return true;
 }
 
-bool Session::createFile()
+bool Session::openFile(int failureStatus)
 {
-    char errbuf[PCAP_ERRBUF_SIZE] = {};
-    if (pcap_setnonblock(m_handle, 1, errbuf) != 0)
-        return fail(TRAWLER_CAPTURE_OPEN_FAILED, "Cannot capture on \"" + m_interface + "\": " + errbuf);
-
     CreatedFile created;
     std::string error;
     if (!createCaptureFile(m_request.directory, std::time(nullptr), created, error))
-        return fail(TRAWLER_CAPTURE_BAD_DIRECTORY, error);
-    FILE* stream = ::fdopen(created.fd, "wb");
-    if (stream)
-        m_dumper = pcap_dump_fopen(m_handle, stream);
+        return fail(failureStatus, error);
     // The file header goes out at once: from now on the file is valid.
-    if (!m_dumper || pcap_dump_flush(m_dumper) != 0) {
-        const std::string why = m_dumper || !stream ? std::strerror(errno) : pcap_geterr(m_handle);
-        if (m_dumper) {
-            pcap_dump_close(m_dumper);
-            m_dumper = nullptr;
-        } else if (stream) {
-            std::fclose(stream);
-        } else {
-            ::close(created.fd);
-        }
+    if (!m_writer.open(created.fd, created.path, DLT_EN10MB, kSnapLength)) {
         ::unlink(created.path.c_str());
-        return fail(TRAWLER_CAPTURE_BAD_DIRECTORY,
-                    "Cannot write the capture file \"" + created.path + "\": " + why);
+        return fail(failureStatus, m_writer.error());
     }
-    m_result.fileName = created.path;
+    m_fileOpened = Clock::now();
+    return true;
+}
+
+bool Session::closeFile()
+{
+    const bool closed = m_writer.close();
+    if (!m_writer.removed()) {
+        const std::uint64_t packets = m_writer.packets();
+        m_result.packets += packets;
+        ++m_result.files;
+        m_result.fileName = m_writer.path();
+        if (m_request.onFileClosed) {
+            try {
+                m_request.onFileClosed(m_writer.path(), packets);
+            } catch (...) {
+                // A failing observer does not end the capture.
+            }
+        }
+        if (!closed) {
+            return fail(TRAWLER_CAPTURE_WRITE_FAILED,
+                        m_writer.error() + " The file keeps its first " + std::to_string(packets) +
+                            (packets == 1 ? " packet." : " packets."));
+        }
+    }
+    if (!closed)
+        return fail(TRAWLER_CAPTURE_WRITE_FAILED, m_writer.error());
     return true;
 }
 
 void Session::onPacket(u_char* user, const pcap_pkthdr* header, const u_char* bytes)
 {
     auto* self = reinterpret_cast<Session*>(user);
-    pcap_dump(reinterpret_cast<u_char*>(self->m_dumper), header, bytes);
-    ++self->m_result.packets;
+    if (self->m_writingStopped)
+        return;
+    const std::uint64_t limit = self->m_request.rotateBytes;
+    if (limit > 0 && self->m_writer.packets() > 0 &&
+        self->m_writer.bytes() + CaptureWriter::kRecordHeaderBytes + header->caplen > limit && !self->rotate()) {
+        self->m_writingStopped = true;
+        pcap_breakloop(self->m_handle);
+        return;
+    }
+    if (!self->m_writer.write(*header, bytes)) {
+        self->m_writingStopped = true;
+        pcap_breakloop(self->m_handle);
+        return;
+    }
+    ++self->m_written;
+}
+
+void Session::waitForPackets(int milliseconds)
+{
+    const int fd = pcap_get_selectable_fd(m_handle);
+    pollfd waitFor[2] = {{fd, POLLIN, 0}, {g_wakeRead, POLLIN, 0}};
+    if (fd >= 0 || g_wakeRead >= 0)
+        ::poll(waitFor, 2, milliseconds); // negative descriptors are ignored
+    else
+        ::usleep(milliseconds * 1000);
+    if (waitFor[1].revents & POLLIN)
+        emptyWakePipe();
+}
+
+// Reads what the kernel holds (without waiting). The packet count, or -1
+// when the capture must end (reading or writing failed).
+int Session::dispatch()
+{
+    int budget = -1;
+    if (m_request.maxPackets > 0) {
+        const std::uint64_t left = m_request.maxPackets - m_written;
+        if (left == 0)
+            return 0;
+        budget = left > 1000000 ? 1000000 : static_cast<int>(left);
+    }
+    const int n = pcap_dispatch(m_handle, budget, &Session::onPacket, reinterpret_cast<u_char*>(this));
+    if (m_writingStopped) {
+        // The writer or the rotation failed; its text comes from closeFile.
+        return -1;
+    }
+    if (n == PCAP_ERROR) {
+        fail(TRAWLER_CAPTURE_READ_FAILED, "Reading packets from \"" + m_interface + "\" failed: " + pcap_geterr(m_handle));
+        return -1;
+    }
+    return n < 0 ? 0 : n;
+}
+
+// What reached the kernel before a stop was seen belongs to the capture:
+// read until the block the kernel was filling at the stop has been handed
+// over, without waiting for anything that comes later.
+void Session::drain()
+{
+    const Clock::time_point until = Clock::now() + kDrainTime;
+    for (Clock::time_point now = Clock::now(); now < until; now = Clock::now()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
+        waitForPackets(static_cast<int>(left) + 1);
+        if (dispatch() < 0)
+            return;
+    }
+    dispatch();
 }
 
 void Session::loop()
 {
-    using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
     Clock::time_point lastFlush = started;
-    bool unflushed = false;
-    const int fd = pcap_get_selectable_fd(m_handle);
 
-    while (!g_stopRequested.load()) {
-        if (fd >= 0) {
-            pollfd waitFor{fd, POLLIN, 0};
-            ::poll(&waitFor, 1, kPollMilliseconds);
-        } else {
-            ::usleep(kPollMilliseconds * 1000);
+    while (true) {
+        waitForPackets(kPollMilliseconds);
+        if (stopRequested()) {
+            drain();
+            m_result.status = TRAWLER_CAPTURE_STOPPED;
+            return;
         }
-        int budget = -1;
-        if (m_request.maxPackets > 0) {
-            const std::uint64_t left = m_request.maxPackets - m_result.packets;
-            budget = left > 1000000 ? 1000000 : static_cast<int>(left);
-        }
-        const int n = pcap_dispatch(m_handle, budget, &Session::onPacket, reinterpret_cast<u_char*>(this));
-        if (n == PCAP_ERROR_BREAK)
-            break;
-        if (n == PCAP_ERROR) {
-            fail(TRAWLER_CAPTURE_READ_FAILED,
-                 "Reading packets from \"" + m_interface + "\" failed: " + pcap_geterr(m_handle));
-            break;
-        }
-        unflushed = unflushed || n > 0;
+        if (dispatch() < 0)
+            return;
 
         const Clock::time_point now = Clock::now();
-        if (unflushed && now - lastFlush >= kFlushInterval) {
-            if (!flush())
-                return;
+        if (now - lastFlush >= kFlushInterval) {
+            if (!m_writer.flush())
+                return; // closeFile reports it
             lastFlush = now;
-            unflushed = false;
         }
-        if (m_request.maxPackets > 0 && m_result.packets >= m_request.maxPackets) {
+        if (m_request.maxPackets > 0 && m_written >= m_request.maxPackets) {
             m_result.status = TRAWLER_CAPTURE_LIMIT_REACHED;
-            break;
+            return;
         }
         if (m_request.maxSeconds > 0 && now - started >= std::chrono::seconds(m_request.maxSeconds)) {
+            drain();
             m_result.status = TRAWLER_CAPTURE_LIMIT_REACHED;
-            break;
+            return;
+        }
+        if (m_request.rotateSeconds > 0 && now - m_fileOpened >= std::chrono::seconds(m_request.rotateSeconds)) {
+            if (!rotate())
+                return;
+            lastFlush = now;
         }
     }
 }
 
-bool Session::flush()
+void Session::finish()
 {
-    if (pcap_dump_flush(m_dumper) == 0)
-        return true;
-    return fail(TRAWLER_CAPTURE_WRITE_FAILED,
-                "Writing the capture file \"" + m_result.fileName + "\" failed: " + std::strerror(errno) + ".");
-}
-
-void Session::close()
-{
-    if (m_dumper) {
-        errno = 0;
-        const bool written = pcap_dump_flush(m_dumper) == 0 && !std::ferror(pcap_dump_file(m_dumper));
-        const int writeErrno = errno;
-        pcap_dump_close(m_dumper);
-        m_dumper = nullptr;
-        if (!written && m_result.error.empty()) {
-            m_result.status = TRAWLER_CAPTURE_WRITE_FAILED;
-            m_result.error = "Writing the capture file \"" + m_result.fileName + "\" failed: " +
-                             std::strerror(writeErrno ? writeErrno : EIO) + ".";
-        }
+    pcap_stat stats{};
+    if (pcap_stats(m_handle, &stats) == 0) {
+        m_result.kernelReceived = stats.ps_recv;
+        m_result.kernelDropped = stats.ps_drop;
+        m_result.interfaceDropped = stats.ps_ifdrop;
     }
-    {
-        std::lock_guard<std::mutex> lock(g_sessionMutex);
-        if (g_activeHandle == m_handle)
-            g_activeHandle = nullptr;
-    }
-    if (m_handle) {
-        pcap_close(m_handle);
-        m_handle = nullptr;
-    }
+    if (m_writer.isOpen())
+        closeFile();
+    if (m_result.error.empty() && m_writingStopped)
+        fail(TRAWLER_CAPTURE_WRITE_FAILED, "Writing the capture file failed.");
 }
 
 } // namespace
 
 CaptureResult runCapture(const CaptureRequest& request)
 {
+    ensureWakePipe();
     bool idle = false;
     if (!g_running.compare_exchange_strong(idle, true)) {
         CaptureResult busy;
@@ -300,11 +401,9 @@ CaptureResult runCapture(const CaptureRequest& request)
         busy.error = "A capture is already running; stop it before starting another.";
         return busy;
     }
-    {
-        std::lock_guard<std::mutex> lock(g_sessionMutex);
-        g_stopRequested.store(false);
-        g_sessionActive = true;
-    }
+    g_stopRequested.store(false);
+    emptyWakePipe();
+    g_sessionActive.store(true);
     CaptureResult result;
     try {
         Session session(request);
@@ -313,22 +412,23 @@ CaptureResult runCapture(const CaptureRequest& request)
         result.status = TRAWLER_CAPTURE_READ_FAILED;
         result.error = std::string("The capture failed: ") + e.what();
     }
-    {
-        std::lock_guard<std::mutex> lock(g_sessionMutex);
-        g_sessionActive = false;
-    }
+    g_sessionActive.store(false);
     g_running.store(false);
     return result;
 }
 
 void requestStop()
 {
-    std::lock_guard<std::mutex> lock(g_sessionMutex);
-    if (!g_sessionActive)
+    if (!g_sessionActive.load())
         return;
     g_stopRequested.store(true);
-    if (g_activeHandle)
-        pcap_breakloop(g_activeHandle);
+    const int fd = g_wakeWrite.load();
+    if (fd >= 0) {
+        const int savedErrno = errno; // a signal handler must leave errno as it found it
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t n = ::write(fd, &byte, 1);
+        errno = savedErrno;
+    }
 }
 
 bool isCaptureRunning()

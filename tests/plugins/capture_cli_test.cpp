@@ -7,9 +7,11 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -51,10 +53,17 @@ public:
     void interrupt() { ::kill(m_pid, SIGINT); }
     int wait()
     {
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_reaped = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (!m_reaped) {
+            ::waitpid(m_pid, &m_status, 0);
+            m_reaped = true;
+        }
+        return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
+    }
+    bool exited()
+    {
+        if (!m_reaped && ::waitpid(m_pid, &m_status, WNOHANG) == m_pid)
+            m_reaped = true;
+        return m_reaped;
     }
     std::string out() const { return slurp(m_out); }
     std::string err() const { return slurp(m_err); }
@@ -72,6 +81,7 @@ private:
     pid_t m_pid = -1;
     bool m_spawned = false;
     bool m_reaped = false;
+    int m_status = 0;
 };
 
 // Only this process's echoes: ICMP identifier at bytes 4-5 (RFC 792).
@@ -144,4 +154,94 @@ TEST_F(CaptureCli, RefusalsExitWithTheReasonAndNoFile)
     CliRun zeroCount(m_scratch, {"capture", m_caps, "-i", "lo", "--count", "0"});
     EXPECT_EQ(zeroCount.wait(), 2) << "a usage error";
     EXPECT_TRUE(fs::is_empty(m_caps));
+}
+
+TEST_F(CaptureCli, RotationPrintsEachClosedFileWithItsCount)
+{
+    CliRun run(m_scratch, {"capture", m_caps, "-i", "lo", "-f", ownEchoFilter(), "--rotate-seconds", "1",
+                           "--seconds", "2"});
+    ASSERT_TRUE(waitForFile(m_caps)) << run.err();
+    trawler::test::pingLoopback(2);
+    EXPECT_EQ(run.wait(), 0) << run.err();
+
+    // "<file>\n<n> packets\n" per file, in the order they were closed.
+    std::istringstream out(run.out());
+    std::string path, count;
+    int files = 0, echoes = 0;
+    while (std::getline(out, path) && std::getline(out, count)) {
+        ++files;
+        const auto read = trawler::test::readCaptureFile(path);
+        ASSERT_TRUE(read.opened) << path;
+        EXPECT_EQ(count, std::to_string(read.frames.size()) + (read.frames.size() == 1 ? " packet" : " packets"));
+        echoes += trawler::test::countOwnEchoes(read.frames);
+    }
+    EXPECT_GE(files, 2) << run.out();
+    EXPECT_EQ(static_cast<std::size_t>(files), static_cast<std::size_t>(std::distance(
+                                                   fs::directory_iterator(m_caps), fs::directory_iterator())));
+    EXPECT_EQ(echoes, 4);
+}
+
+// A tmpfs of a few pages, mounted for one test and unmounted after it.
+class SmallFileSystem {
+public:
+    SmallFileSystem(const fs::path& where, const char* size) : m_where(where)
+    {
+        fs::create_directory(where);
+        m_mounted = ::mount("tmpfs", where.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, size) == 0;
+        m_error = m_mounted ? 0 : errno;
+    }
+    ~SmallFileSystem()
+    {
+        if (m_mounted)
+            ::umount2(m_where.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    std::string why() const { return std::strerror(m_error); }
+
+private:
+    fs::path m_where;
+    bool m_mounted = false;
+    int m_error = 0;
+};
+
+TEST_F(CaptureCli, FullDiskEndsTheCaptureWithTheReasonAndTheTrueCount)
+{
+    SmallFileSystem small(m_scratch.path() / "small", "size=64k");
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << small.why();
+    const std::string folder = (m_scratch.path() / "small").string();
+
+    // Datagrams of 1000 bytes to a socket of this test: the tmpfs takes
+    // about sixty of them.
+    const int receiver = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to = trawler::test::loopbackAddress(0);
+    socklen_t length = sizeof to;
+    ASSERT_EQ(::bind(receiver, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+    ASSERT_EQ(::getsockname(receiver, reinterpret_cast<sockaddr*>(&to), &length), 0);
+    const int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
+
+    CliRun run(m_scratch, {"capture", folder, "-i", "lo", "-f", "udp dst port " + std::to_string(ntohs(to.sin_port))});
+    ASSERT_TRUE(waitForFile(folder)) << run.err();
+    const std::string payload(1000, 'x');
+    for (int i = 0; i < 20000 && !run.exited(); ++i) {
+        ::sendto(sender, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        std::this_thread::sleep_for(1ms);
+    }
+    ::close(sender);
+    ::close(receiver);
+    EXPECT_EQ(run.wait(), 1) << "a capture that lost packets to a full disk is a failure";
+    EXPECT_NE(run.err().find("No space left on device"), std::string::npos) << run.err();
+
+    // The file ends at its last whole record and the count printed is what it holds.
+    const fs::path file = *fs::directory_iterator(folder);
+    const auto read = trawler::test::readCaptureFile(file.string());
+    ASSERT_TRUE(read.opened);
+    ASSERT_GT(read.frames.size(), 10u);
+    std::uintmax_t expectedSize = 24;
+    for (const auto& frame : read.frames)
+        expectedSize += 16 + frame.size();
+    EXPECT_EQ(fs::file_size(file), expectedSize) << "a torn record is left at the end";
+    EXPECT_EQ(run.out(), file.string() + "\n" + std::to_string(read.frames.size()) + " packets\n");
+    EXPECT_NE(run.err().find("keeps its first " + std::to_string(read.frames.size()) + " packets"), std::string::npos)
+        << run.err();
 }

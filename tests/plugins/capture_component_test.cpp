@@ -3,6 +3,7 @@
 #include "CaptureApi.h"
 #include "CaptureFile.h"
 #include "CaptureInterface.h"
+#include "CaptureWriter.h"
 #include "LoopbackTraffic.h"
 #include "TempDir.h"
 
@@ -13,6 +14,10 @@
 #endif
 
 #include <gtest/gtest.h>
+
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <csignal>
 
 #include <chrono>
 #include <condition_variable>
@@ -180,6 +185,64 @@ TEST(CaptureFileTest, SaveDirectoryChecks)
     EXPECT_NE(trawler::capture::checkSaveDirectory(dir.file("plain")).find("is not a directory"), std::string::npos);
 }
 
+TEST(CaptureWriterTest, WritesWholeRecordsAndStopsAtTheFirstFailedWrite)
+{
+    using trawler::capture::CaptureWriter;
+    TempDir dir;
+    const std::string path = dir.file("w.cap");
+    std::vector<u_char> payload(100, 0xab);
+    pcap_pkthdr header{};
+    header.caplen = header.len = static_cast<bpf_u_int32>(payload.size());
+    const std::uintmax_t record = CaptureWriter::kRecordHeaderBytes + payload.size();
+
+    // A file size limit makes the kernel take part of a write, then refuse
+    // the rest (EFBIG), as a filling disk does (ENOSPC).
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    {
+        CaptureWriter writer;
+        ASSERT_TRUE(writer.open(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644), path, DLT_EN10MB, 65535))
+            << writer.error();
+        const int other = ::open(path.c_str(), O_RDONLY);
+        EXPECT_NE(::flock(other, LOCK_SH | LOCK_NB), 0) << "the file being written is locked";
+        rlimit small = old;
+        small.rlim_cur = 24 + 2 * record + record / 2;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_TRUE(writer.write(header, payload.data()));
+        EXPECT_EQ(writer.packets(), 5u) << "buffered records count until a failure";
+        EXPECT_FALSE(writer.flush());
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        EXPECT_NE(writer.error().find("File too large"), std::string::npos) << writer.error();
+        EXPECT_NE(writer.error().find(path), std::string::npos);
+        EXPECT_EQ(writer.packets(), 2u);
+        EXPECT_FALSE(writer.write(header, payload.data())) << "nothing more after the first failure";
+        EXPECT_FALSE(writer.close());
+        EXPECT_FALSE(writer.removed());
+        EXPECT_EQ(::flock(other, LOCK_SH | LOCK_NB), 0) << "closing releases the lock";
+        ::close(other);
+    }
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(fs::file_size(path), 24 + 2 * record) << "cut back to the last whole record";
+    const auto file = trawler::test::readCaptureFile(path);
+    ASSERT_TRUE(file.opened);
+    EXPECT_EQ(file.linkType, DLT_EN10MB);
+    EXPECT_EQ(file.frames.size(), 2u);
+
+    // A file that lost its name is a failure at the next flush.
+    const std::string gone = dir.file("gone.cap");
+    CaptureWriter writer;
+    ASSERT_TRUE(writer.open(::open(gone.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644), gone, DLT_EN10MB, 65535));
+    EXPECT_TRUE(writer.write(header, payload.data()));
+    EXPECT_TRUE(writer.flush());
+    ::unlink(gone.c_str());
+    EXPECT_FALSE(writer.flush());
+    EXPECT_TRUE(writer.removed());
+    EXPECT_NE(writer.error().find("was removed"), std::string::npos) << writer.error();
+    EXPECT_FALSE(writer.close());
+}
+
 TEST(CaptureInterfaceTest, DefaultIsFirstUpNonLoopbackInterface)
 {
     using trawler::capture::chooseDefaultInterface;
@@ -337,14 +400,12 @@ TEST_F(LiveCapture, PacketAndTimeLimitsEndTheCapture)
     EXPECT_EQ(counted.packets, 2u);
     EXPECT_EQ(trawler::test::readCaptureFile(counted.fileName).frames.size(), 2u);
 
-    const auto begin = std::chrono::steady_clock::now();
     BackgroundCapture byTime("icmp", m_dir.path().string(), 0, 1);
     ASSERT_TRUE(byTime.waitStarted());
     for (int i = 0; i < 100 && !byTime.ended(); ++i)
         std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(byTime.ended()) << "the one-second limit did not end the capture";
     EXPECT_EQ(byTime.join().status, TRAWLER_CAPTURE_LIMIT_REACHED);
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, 3s);
 }
 
 TEST_F(LiveCapture, CapturedPingsBecomeIcmpRows)

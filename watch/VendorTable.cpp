@@ -1,0 +1,82 @@
+#include "VendorTable.h"
+
+#include "reports/IpMacInput.h"
+
+#include <fstream>
+
+namespace trawler::watch {
+
+namespace {
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// "00-0C-29" (either separator or none) at the start of `text`.
+bool readOui(std::string_view text, std::uint32_t& oui)
+{
+    oui = 0;
+    std::size_t pos = 0;
+    for (int byte = 0; byte < 3; ++byte) {
+        if (byte > 0 && pos < text.size() && (text[pos] == '-' || text[pos] == ':'))
+            ++pos;
+        if (pos + 2 > text.size())
+            return false;
+        const int high = hexDigit(text[pos]);
+        const int low = hexDigit(text[pos + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        oui = (oui << 8) | static_cast<std::uint32_t>(high * 16 + low);
+        pos += 2;
+    }
+    return true;
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+} // namespace
+
+VendorTable VendorTable::load(const std::string& path)
+{
+    VendorTable table;
+    std::ifstream in(path);
+    std::string line;
+    // Each block has a line "00-0C-29   (hex)\t\tVMware, Inc."; the other
+    // lines (base 16 form, postal address) are skipped.
+    while (std::getline(in, line)) {
+        const auto marker = line.find("(hex)");
+        std::uint32_t oui = 0;
+        if (marker == std::string::npos || !readOui(trimmed(std::string_view(line).substr(0, marker)), oui))
+            continue;
+        const std::string_view name = trimmed(std::string_view(line).substr(marker + 5));
+        if (!name.empty())
+            table.m_names.emplace(oui, std::string(name));
+    }
+    return table;
+}
+
+std::string VendorTable::lookup(std::string_view mac) const
+{
+    const auto normal = reports::normaliseMac(trimmed(mac));
+    std::uint32_t oui = 0;
+    if (m_names.empty() || !normal || !readOui(*normal, oui))
+        return {};
+    const auto it = m_names.find(oui);
+    return it == m_names.end() ? std::string() : it->second;
+}
+
+} // namespace trawler::watch
