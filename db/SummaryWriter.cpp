@@ -63,6 +63,10 @@ SummaryWriter::SummaryWriter(Database& db, AddressText addressText, std::size_t 
         return;
     m_appendDest = db.prepare(schema::kAppendDest);
     m_appendPair = db.prepare(schema::kAppendPair);
+    std::string batch = "insert into trawler_sum_pair values ";
+    for (std::size_t i = 0; i < kPairBatch; ++i)
+        batch += i == 0 ? "(?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?)";
+    m_appendPairBatch = db.prepare(batch);
     m_appendLan = db.prepare(schema::kAppendLan);
 }
 
@@ -96,6 +100,20 @@ void SummaryWriter::add(std::uint32_t source, std::uint32_t dest, Layer layer, s
         flush();
 }
 
+void SummaryWriter::bindPair(Statement& st, int base, const PairKey& key, std::int64_t bytes, PairTexts& texts)
+{
+    // Texts are bound unowned: `texts` stays put until the statement's step.
+    char (&source)[16] = texts[0];
+    char (&dest)[16] = texts[1];
+    const auto layer = static_cast<Layer>(key.portsLayer & 0xff);
+    st.bindTextUnowned(base + 1, layer == Layer::Tcp ? "TCP" : "UDP");
+    st.bindTextUnowned(base + 2, {source, m_addressText(static_cast<std::uint32_t>(key.addresses >> 32), source)});
+    st.bindInt(base + 3, static_cast<std::int32_t>(key.portsLayer >> 24));
+    st.bindTextUnowned(base + 4, {dest, m_addressText(static_cast<std::uint32_t>(key.addresses), dest)});
+    st.bindInt(base + 5, static_cast<std::int32_t>((key.portsLayer >> 8) & 0xffff));
+    st.bindInt64(base + 6, bytes);
+}
+
 void SummaryWriter::flush()
 {
     char a[16];
@@ -112,16 +130,23 @@ void SummaryWriter::flush()
         m_appendDest.bindInt64(4, sums.bytes);
         m_appendDest.execute();
     });
+    // Pairs are by far the most rows: they go in batches, one statement
+    // step for kPairBatch rows; the remainder row by row.
+    std::array<std::pair<PairKey, std::int64_t>, kPairBatch> batch;
+    std::size_t filled = 0;
     m_pair.forEach([&](const PairKey& key, std::int64_t bytes) {
-        const auto layer = static_cast<Layer>(key.portsLayer & 0xff);
-        m_appendPair.bindTextUnowned(1, layer == Layer::Tcp ? "TCP" : "UDP");
-        m_appendPair.bindTextUnowned(2, {a, m_addressText(static_cast<std::uint32_t>(key.addresses >> 32), a)});
-        m_appendPair.bindInt(3, static_cast<std::int32_t>(key.portsLayer >> 24));
-        m_appendPair.bindTextUnowned(4, {b, m_addressText(static_cast<std::uint32_t>(key.addresses), b)});
-        m_appendPair.bindInt(5, static_cast<std::int32_t>((key.portsLayer >> 8) & 0xffff));
-        m_appendPair.bindInt64(6, bytes);
-        m_appendPair.execute();
+        batch[filled++] = {key, bytes};
+        if (filled == kPairBatch) {
+            for (std::size_t i = 0; i < kPairBatch; ++i)
+                bindPair(m_appendPairBatch, static_cast<int>(i) * 6, batch[i].first, batch[i].second, m_pairTexts[i]);
+            m_appendPairBatch.execute();
+            filled = 0;
+        }
     });
+    for (std::size_t i = 0; i < filled; ++i) {
+        bindPair(m_appendPair, 0, batch[i].first, batch[i].second, m_pairTexts[0]);
+        m_appendPair.execute();
+    }
     m_lan.forEach([&](std::uint64_t addresses, std::int64_t times) {
         m_appendLan.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(addresses >> 32), a)});
         m_appendLan.bindTextUnowned(2, {b, m_addressText(static_cast<std::uint32_t>(addresses), b)});

@@ -69,7 +69,11 @@ private:
         std::size_t operator()(std::uint64_t k) const;
     };
 
+    static constexpr std::size_t kPairBatch = 64;
+
     void flush();
+    using PairTexts = char[2][16];   // source and destination address texts
+    void bindPair(Statement& st, int base, const PairKey& key, std::int64_t bytes, PairTexts& texts);
 
     Database& m_db;
     AddressText m_addressText;
@@ -79,6 +83,8 @@ private:
     SummaryTable<std::uint64_t, std::int64_t, MixHash> m_lan;
     Statement m_appendDest;
     Statement m_appendPair;
+    Statement m_appendPairBatch;
+    PairTexts m_pairTexts[kPairBatch] = {};
     Statement m_appendLan;
 };
 
