@@ -11,6 +11,7 @@ void registerParseCommand(CLI::App& app, int& status);
 void registerReportCommands(CLI::App& app, int& status);
 void registerIpMacCommands(CLI::App& app, int& status);
 void registerCaptureCommand(CLI::App& app, int& status);
+void registerReindexCommand(CLI::App& app, int& status);
 void registerWatchCommands(CLI::App& app, int& status);
 // `report alerts DB`: the stored alerts, newest first.
 struct OutputOptions;

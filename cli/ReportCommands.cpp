@@ -9,6 +9,7 @@
 #include "reports/IpMacMap.h"
 #include "reports/LocalNetwork.h"
 #include "reports/PieLayout.h"
+#include "reports/Messages.h"
 #include "reports/ReportCursor.h"
 #include "watch/VendorTable.h"
 
@@ -131,7 +132,9 @@ int runReport(const std::string& name, const std::string& path, const OutputOpti
             // What was written stays visible on standard output; a file is not put in place.
             if (!target.toFile())
                 target.commit();
-            reportFailure(path.empty() ? "no database" : path, e.what());
+            reportFailure(path.empty() ? "no database" : path,
+                          e.kind() == reports::ReportError::Kind::ParseWriting ? reports::messages::kParseWritingCli
+                                                                               : e.what());
             return 1;
         }
         target.commit();

@@ -28,6 +28,7 @@ int main(int argc, char** argv)
     trawler::cli::registerReportCommands(app, status);
     trawler::cli::registerIpMacCommands(app, status);
     trawler::cli::registerCaptureCommand(app, status);
+    trawler::cli::registerReindexCommand(app, status);
     trawler::cli::registerWatchCommands(app, status);
 
     try {

@@ -20,6 +20,7 @@ public:
     // `copy` false: the text stays valid until the next step and reset.
     virtual void bindText(int index, std::string_view text, bool copy) = 0;
     virtual void bindInt(int index, std::int32_t value) = 0;
+    virtual void bindInt64(int index, std::int64_t value) = 0;
     virtual void bindNull(int index) = 0;
     virtual void clearBindings() = 0;
     // Runs the statement the first time, then moves on; true while a row is current.

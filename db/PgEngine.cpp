@@ -180,9 +180,10 @@ public:
         else
             p.emplace(text);
     }
-    void bindInt(int index, std::int32_t value) override
+    void bindInt(int index, std::int32_t value) override { bindInt64(index, value); }
+    void bindInt64(int index, std::int64_t value) override
     {
-        char buf[16];
+        char buf[24];
         const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
         bindText(index, std::string_view(buf, static_cast<std::size_t>(end - buf)), true);
     }

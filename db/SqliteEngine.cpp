@@ -94,6 +94,7 @@ public:
                                 copy ? SQLITE_TRANSIENT : SQLITE_STATIC));
     }
     void bindInt(int index, std::int32_t value) override { check(sqlite3_bind_int(m_stmt, index, value)); }
+    void bindInt64(int index, std::int64_t value) override { check(sqlite3_bind_int64(m_stmt, index, value)); }
     void bindNull(int index) override { check(sqlite3_bind_null(m_stmt, index)); }
     void clearBindings() override { check(sqlite3_clear_bindings(m_stmt)); }
 

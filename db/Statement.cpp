@@ -53,6 +53,12 @@ Statement& Statement::bindInt(int index, std::int32_t value)
     return *this;
 }
 
+Statement& Statement::bindInt64(int index, std::int64_t value)
+{
+    engine().bindInt64(index, value);
+    return *this;
+}
+
 Statement& Statement::bindNull(int index)
 {
     engine().bindNull(index);

@@ -32,6 +32,7 @@ public:
     // that bind stack buffers row after row.
     Statement& bindTextUnowned(int index, std::string_view text);
     Statement& bindInt(int index, std::int32_t value);
+    Statement& bindInt64(int index, std::int64_t value);
     Statement& bindNull(int index);
     void clearBindings();
 

@@ -4,11 +4,13 @@
 #include "FrameDecoder.h"
 #include "RowWriter.h"
 #include "RunMessages.h"
+#include "SummaryFeed.h"
 #include "TextForms.h"
 
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/Notices.h"
+#include "db/ParseWriting.h"
 
 #include <optional>
 
@@ -81,6 +83,7 @@ private:
 RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std::string& databaseFile,
                   RunListener& listener, const RunOptions& options)
 {
+    const db::ParseWritingMark writing(databaseFile);
     const std::string& captureFile = capture.canonicalPath();
     WriterWait wait(listener, options.cancel);
     db::Database database;
@@ -98,6 +101,7 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
     }
     wait.over();
     RowWriter writer(database);
+    db::SummaryWriter summary = summaryWriterFor(database);
 
     // Checked and recorded inside the transaction, so two runs on the same
     // file cannot both pass the check.
@@ -141,6 +145,7 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
         const DecodedFrame frame = decodeFrame(record.data, record.captured, record.wire);
         counters.count(frame);
         writer.writeFrame(frame, time);
+        feedSummary(summary, frame, time);
         if (options.observer)
             options.observer->frame(frame, static_cast<std::int64_t>(record.seconds), record.data, record.captured);
 
@@ -167,6 +172,7 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
     std::optional<std::string> endText;
     if (startTime)
         endText = std::string(endTime);
+    summary.finish();
     writer.writeCounters(counters, startTime, endText);
     transaction->commit();
 

@@ -5,6 +5,10 @@ namespace trawler::reports::messages {
 
 inline constexpr const char* kNoDatabase = "You haven't set the Database to be analysed.";
 inline constexpr const char* kNoRecords = "没有符合条件的记录.";
+// In place of kNoRecords while a parse run is still writing the database.
+inline constexpr const char* kParseWriting = "正在解析写入此数据库, 结果在解析完成后出现";
+inline constexpr const char* kParseWritingCli =
+    "A parse is writing this database; its rows appear here when it has finished.";
 
 inline constexpr const char* kIpMacInserted = "Insert record succeed.";
 inline constexpr const char* kIpMacExists = "The ip and its mac have existed in the database.";

@@ -1,6 +1,9 @@
 #include "ReportCursor.h"
 
+#include "TrafficReports.h"
+
 #include "db/DbError.h"
+#include "db/ParseWriting.h"
 
 #include <stdexcept>
 
@@ -38,16 +41,45 @@ void ReportCursor::runFirstStep(const std::string& sql)
         throw databaseError(e);
     }
     if (!m_pending)
-        throw ReportError::noRecords();
+        throw db::parseIsWriting(m_db.path()) ? ReportError::parseWriting() : ReportError::noRecords();
 }
 
-ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinition& definition)
+std::string ReportCursor::statementFor(const ReportDefinition& definition, db::SummaryObserver* observer)
+{
+    const std::optional<SummaryRoute> route = summaryStatement(definition);
+    if (!route)
+        return definition.sql;
+    // Without usable summaries (no ip table; a parse holding the file) the
+    // raw statement gives the same rows, or the same error.
+    try {
+        // Current sums are only read: the report's own connection is read-only.
+        return db::refreshSummaries(m_db, observer, route->use) ? route->sql : definition.sql;
+    } catch (const db::DbError& e) {
+        if (e.interrupted())
+            throw databaseError(e);
+    }
+    try {
+        // Sums to bring up to date are written through a connection of their
+        // own, committed before this one reads them.
+        db::Database writer(m_db.path());
+        return db::refreshSummaries(writer, observer, route->use) ? route->sql : definition.sql;
+    } catch (const db::DbError& e) {
+        if (e.interrupted())
+            throw databaseError(e);
+        // Sums that cannot be written (a read-only file, a full disk) must
+        // not cost the report: the raw statement still gives its rows.
+        return definition.sql;
+    }
+}
+
+ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinition& definition,
+                                db::SummaryObserver* observer)
 {
     ReportCursor c;
     c.m_chartSpec = definition.chart;
     c.m_listed = definition.showsTable() || !definition.chart;
     c.openFile(dbPath);
-    c.runFirstStep(definition.sql);
+    c.runFirstStep(c.statementFor(definition, observer));
     if (definition.showsTable()) {
         // Fields are looked up once, by name and without regard to case; a
         // field the result lacks is the database's error, before any row.

@@ -5,6 +5,7 @@
 
 #include "db/Database.h"
 #include "db/Statement.h"
+#include "db/Summary.h"
 
 #include <cstddef>
 #include <optional>
@@ -49,7 +50,12 @@ public:
     // A fixed report: the result's fields named by the definition's columns,
     // in column order; titles are the column titles. A chart-only definition
     // (no columns) lists every field of the result under its own name.
-    static ReportCursor open(const std::string& dbPath, const ReportDefinition& definition);
+    //
+    // The traffic reports read the traffic summaries; when those must first
+    // be brought up to date (a file made before they existed, rows changed
+    // since), `observer` hears the progress and may cancel (Kind::Database).
+    static ReportCursor open(const std::string& dbPath, const ReportDefinition& definition,
+                             db::SummaryObserver* observer = nullptr);
     // Free SQL that returns rows: every field, titled with the name the
     // database gives it. A statement that changes the database belongs to
     // FreeQuery.h, which carries it out.
@@ -91,6 +97,7 @@ private:
     ReportCursor() = default;
     void openFile(const std::string& dbPath);
     void runFirstStep(const std::string& sql);
+    std::string statementFor(const ReportDefinition& definition, db::SummaryObserver* observer);
     void releaseWhenDone();
     [[noreturn]] void fail(const std::exception& e);
 

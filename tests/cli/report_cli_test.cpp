@@ -3,6 +3,9 @@
 #include "reports/ReportFixture.h"
 
 #include "cli/CliRun.h"
+#include "db/ParseWriting.h"
+#include "reports/Messages.h"
+
 
 namespace {
 
@@ -93,4 +96,27 @@ TEST_F(ReportCliTest, IpMacCommandsAndMap)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "1 row(s) changed.\n");
     EXPECT_EQ(cli({"query", path, ""}).status, 0);
+}
+
+TEST_F(ReportCliTest, ReindexRebuildsTheSumsAndAReportSaysWhenAParseIsWriting)
+{
+    {
+        const trawler::db::ParseWritingMark writing(path);
+        const CliRun run = cli({"report", "lan-access", path});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(trawler::reports::messages::kParseWritingCli), std::string::npos) << run.err;
+    }
+    ip("10.0.0.1", "10.0.0.2", "TCP", 1025, 445, 600);
+    ip("10.0.0.1", "10.0.0.2", "TCP", 1025, 445, 60);
+    ip("10.0.0.3", "10.0.0.2", "UDP", 137, 137, 90);
+    CliRun run = cli({"reindex", path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("rebuilt"), std::string::npos) << run.out;
+    run = cli({"report", "lan-access", path, "--format", "tsv"});
+    EXPECT_EQ(run.out, "源IP\t目的IP\t次数\n10.0.0.1\t10.0.0.2\t2\n10.0.0.3\t10.0.0.2\t1\n");
+
+    db.execute("drop table ip");
+    run = cli({"reindex", path});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(run.err.empty());
 }
