@@ -2,6 +2,9 @@
 
 #include "CTrawlerView.h"
 
+#include "capture/CaptureController.h"
+#include "capture/PacketTally.h"
+
 #include "skin/CStatusBarXP.h"
 #include "skin/CToolBarXP.h"
 #include "skin/MenuTitle.h"
@@ -10,6 +13,7 @@
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
@@ -18,6 +22,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolButton>
 #include <QWindow>
 
 #include <algorithm>
@@ -124,6 +131,7 @@ bool CMainFrame::create(CTrawlerView* view, const CommandTargets& targets)
     if (!createMenus() || !createToolBar() || !createStatusBar())
         return false;
     setCentralWidget(view);
+    watchView();
     move(100, 10);
     resize(600, 530);
     return true;
@@ -203,8 +211,102 @@ bool CMainFrame::createStatusBar()
     const QStringList indicators{menuText("大写"), menuText("数字"), menuText("滚动")};
     for (QLabel* pane : m_wndStatusBar->setIndicators(indicators))
         pane->setEnabled(false);
+
+    // Panes left of the indicators, in this order; each shows only while it
+    // has something to say.
+    int at = 0;
+    const auto addPane = [this, &at](const char* name) {
+        auto* pane = new QLabel(m_wndStatusBar);
+        pane->setObjectName(QString::fromLatin1(name));
+        pane->hide();
+        m_wndStatusBar->insertPermanentWidget(at++, pane);
+        return pane;
+    };
+    m_btnStop = new QToolButton(m_wndStatusBar);
+    m_btnStop->setObjectName(QStringLiteral("stopButton"));
+    m_btnStop->setText(tr("停止"));
+    m_btnStop->setToolTip(tr("停止正在运行的报表或查询 (Esc)"));
+    m_btnStop->setAutoRaise(true);
+    m_btnStop->hide();
+    m_wndStatusBar->insertPermanentWidget(at++, m_btnStop);
+    m_paneCapture = addPane("capturePane");
+    m_paneRows = addPane("rowsPane");
+    m_paneDatabase = addPane("databasePane");
+    m_paneSaveDir = addPane("saveDirPane");
     setStatusBar(m_wndStatusBar);
     return true;
+}
+
+void CMainFrame::watchView()
+{
+    CTrawlerView* view = m_view;
+    connect(m_btnStop, &QToolButton::clicked, view, &CTrawlerView::cancelReport);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, view, [view] {
+        if (view->isBusy())
+            view->cancelReport();
+    });
+    connect(view, &CTrawlerView::busyChanged, this, [this](bool busy) {
+        m_btnStop->setVisible(busy);
+        updateMessagePane();
+    });
+    connect(view, &CTrawlerView::rowCountChanged, this, &CMainFrame::showRowCount);
+    connect(view, &CTrawlerView::databaseChanged, this, &CMainFrame::showDatabase);
+    CaptureController& capture = view->captureController();
+    connect(&capture, &CaptureController::saveDirChanged, this, &CMainFrame::showSaveDir);
+    connect(&capture, &CaptureController::capturingChanged, this, &CMainFrame::showCapturing);
+    connect(&capture, &CaptureController::captureFinished, this, [this](const QString& file, quint64 packets) {
+        m_lastCapture = file.isEmpty() ? QString()
+                                       : tr("%1: %2 个包").arg(QFileInfo(file).fileName()).arg(packets);
+        updateMessagePane();
+    });
+    m_captureTimer = new QTimer(this);
+    m_captureTimer->setInterval(500);
+    connect(m_captureTimer, &QTimer::timeout, this, &CMainFrame::updateCaptureCount);
+    showSaveDir(capture.saveDir());
+}
+
+void CMainFrame::showRowCount(qlonglong rows)
+{
+    m_paneRows->setVisible(rows >= 0);
+    m_paneRows->setText(tr("共 %1 行").arg(rows));
+}
+
+void CMainFrame::showDatabase(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    m_paneDatabase->setVisible(!path.isEmpty());
+    m_paneDatabase->setText(tr("数据库: %1").arg(name));
+    m_paneDatabase->setToolTip(path);
+}
+
+void CMainFrame::showSaveDir(const QString& dir)
+{
+    m_paneSaveDir->setVisible(!dir.isEmpty());
+    m_paneSaveDir->setText(tr("保存目录: %1").arg(QFileInfo(dir).fileName().isEmpty() ? dir : QFileInfo(dir).fileName()));
+    m_paneSaveDir->setToolTip(dir);
+}
+
+void CMainFrame::showCapturing(bool capturing)
+{
+    m_paneCapture->setVisible(capturing);
+    if (capturing) {
+        m_lastCapture.clear();
+        m_tally = std::make_unique<PacketTally>(
+            QFile::encodeName(m_view->captureController().captureFile()).toStdString());
+        updateCaptureCount();
+        m_captureTimer->start();
+    } else {
+        m_captureTimer->stop();
+        m_tally.reset();
+    }
+    updateMessagePane();
+}
+
+void CMainFrame::updateCaptureCount()
+{
+    const quint64 packets = m_tally ? m_tally->update() : 0;
+    m_paneCapture->setText(tr("正在截包: %1 个包").arg(packets));
 }
 
 bool CMainFrame::routeCommand(int id)
@@ -243,7 +345,12 @@ void CMainFrame::updateMessagePane()
     if (!m_paneMessage)
         return;
     if (m_parses.isEmpty()) {
-        m_paneMessage->setText(QStringLiteral("就绪"));
+        if (m_view && m_view->isBusy())
+            m_paneMessage->setText(tr("正在查询..."));
+        else if (!m_lastCapture.isEmpty())
+            m_paneMessage->setText(m_lastCapture);
+        else
+            m_paneMessage->setText(QStringLiteral("就绪"));
         return;
     }
     QStringList parts;

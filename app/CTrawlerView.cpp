@@ -35,6 +35,8 @@ CTrawlerView::CTrawlerView(Prompter& prompter, QWidget* parent)
       m_capture(std::make_unique<CaptureController>(prompter, this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_worker = new ReportWorker(this);
+    connect(m_worker, &ReportWorker::busyChanged, this, [this] { emit busyChanged(isBusy()); });
     connect(m_capture.get(), &CaptureController::capturingChanged, this, &CTrawlerView::setCapturing);
 }
 

@@ -11,10 +11,14 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include "ReportWorker.h"
+
 #include "skin/CSkinButton.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class CaptureController;
 class ParseLauncher;
@@ -23,6 +27,9 @@ class QPainter;
 class ReportListModel;
 
 namespace trawler::reports {
+struct FreeQueryOutcome;
+struct IpMacMapRow;
+class ReportError;
 struct ReportDefinition;
 struct ShareChart;
 } // namespace trawler::reports
@@ -80,6 +87,15 @@ public:
     void OnUdpPairTraffic();
     void OnLanAccess();
 
+    // True while a report, chart or free query is read or counted on the
+    // worker; cancelReport() (Esc, the status bar's 停止) ends that work and
+    // keeps what is shown.
+    bool isBusy() const;
+    void cancelReport();
+    const ReportWorker& reportWorker() const { return *m_worker; }
+    // The free query's result while its dialog is open.
+    ReportListModel* queryModel() const { return m_queryModel; }
+
     // What the reports show; null while the control does not exist.
     QTreeView* reportList() const { return m_pReportList; }
     ReportListModel* reportModel() const;
@@ -97,6 +113,13 @@ public:
     // The paths the last parse command handed on.
     QString lastCaptureFile() const { return m_strCapFile; }
     QString lastParseDatabase() const { return m_strParseDb; }
+
+signals:
+    void busyChanged(bool busy);
+    // The rows of the report shown, once known; -1 when there is none.
+    void rowCountChanged(qlonglong rows);
+    // The database chosen for analysis (empty: none).
+    void databaseChanged(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -119,6 +142,13 @@ private:
     void ShowHint(const QString& text, const QRect& rect);
     void BuildQueryPanel();
     void ShowError(const QString& text);
+    void StartReport(ReportWorker::Job job);
+    void WatchModel(ReportListModel* model);
+    QString reportErrorText(const trawler::reports::ReportError& e) const;
+    void ShowFreeQueryOutcome(trawler::reports::FreeQueryOutcome& outcome, std::vector<std::vector<std::optional<std::string>>> rows,
+                              const std::optional<std::string>& failure);
+    void ShowIpMacMap(const std::vector<std::string>& titles, std::vector<trawler::reports::IpMacMapRow> rows,
+                      const std::optional<std::string>& failure);
     void RouteCommand(int id);
     std::string DbPath() const;
 
@@ -142,4 +172,6 @@ private:
     QPointer<CSkinButton> m_btnQuery;
     bool m_bShowChart = false;
     std::shared_ptr<trawler::reports::ShareChart> m_chart; // created by the first chart report
+    ReportWorker* m_worker = nullptr;
+    ReportListModel* m_queryModel = nullptr;   // set while its dialog is open
 };

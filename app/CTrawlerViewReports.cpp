@@ -5,6 +5,7 @@
 // at once and a long result never turns into a mass of widgets.
 #include "CTrawlerView.h"
 
+#include "CChangedMacDlg.h"
 #include "CIpMacDlg.h"
 #include "CMainFrame.h"
 #include "CQueryResultDlg.h"
@@ -14,10 +15,12 @@
 #include "ReportListView.h"
 #include "ShareChartPainter.h"
 
+#include "capture/ParseLauncher.h"
 #include "capture/Prompter.h"
 #include "reports/Catalogue.h"
 #include "reports/FreeQuery.h"
 #include "reports/IpMacMap.h"
+#include "reports/Interruption.h"
 #include "reports/IpMacStore.h"
 #include "reports/LocalNetwork.h"
 #include "reports/ReportCursor.h"
@@ -62,15 +65,8 @@ QRect toQRect(const reports::ChartRect& r)
     return QRect(r.left, r.top, r.width(), r.height());
 }
 
-// The pointer shows the engine at work while a statement runs to its first
-// row; it is gone again before any message box.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
+// Up to this many changed bindings are told one box each.
+constexpr int kMaxSeparateWarnings = 3;
 
 QString fromUtf8(const std::string& text)
 {
@@ -134,12 +130,16 @@ void CTrawlerView::OnSelectDatabase()
     // The earlier choice is gone at once: cancelling leaves none.
     m_szDbPath = kMdbPattern;
     m_szDbPath = m_prompter.openFileName(this, QStringLiteral("选择mdb文件"), m_szDbPath, kMdbFilter);
+    emit databaseChanged(m_szDbPath);
 }
 
 // ---- the report controls ----
 
 void CTrawlerView::ClearReport()
 {
+    // Closing a report ends whatever it still reads.
+    cancelReport();
+    emit rowCountChanged(-1);
     delete m_pReportList;
     delete m_pHintStatic;
     m_bShowChart = false;
@@ -214,45 +214,92 @@ void CTrawlerView::BuildQueryPanel()
 
 // ---- table reports ----
 
+bool CTrawlerView::isBusy() const
+{
+    const ReportListModel* model = reportModel();
+    return m_worker->isBusy() || (model && model->isBusy());
+}
+
+void CTrawlerView::cancelReport()
+{
+    m_worker->cancel();
+    if (ReportListModel* model = reportModel())
+        model->cancel();
+    if (m_queryModel)
+        m_queryModel->cancel();
+}
+
+void CTrawlerView::StartReport(ReportWorker::Job job)
+{
+    // An answer from the worker arrives as a closure; the report it belongs
+    // to may have been replaced or cancelled by then, and is then dropped.
+    m_worker->start(std::move(job));
+}
+
+QString CTrawlerView::reportErrorText(const ReportError& e) const
+{
+    // A report on a file that a parse of ours is filling finds nothing yet.
+    if (e.kind() == ReportError::Kind::NoRecords && m_parse->isWriting(m_szDbPath))
+        return QStringLiteral("正在解析写入此数据库, 结果在解析完成后出现.");
+    return fromUtf8(e.what());
+}
+
+void CTrawlerView::WatchModel(ReportListModel* model)
+{
+    connect(model, &ReportListModel::busyChanged, this, [this] { emit busyChanged(isBusy()); });
+    connect(model, &ReportListModel::totalKnown, this, [this](qulonglong rows) { emit rowCountChanged(qlonglong(rows)); });
+    model->readInBackground(m_szDbPath);
+    if (model->totalRows())
+        emit rowCountChanged(qlonglong(*model->totalRows()));
+}
+
 void CTrawlerView::RunTableReport(const ReportDefinition& definition)
 {
     ClearReport();
-    std::unique_ptr<ReportListModel> model;
-    try {
-        BusyCursor busy;
-        ReportCursor cursor = ReportCursor::open(DbPath(), definition);
-        model = std::make_unique<ReportListModel>(cursor.titles());
-        model->setCursor(std::move(cursor));
-    } catch (const ReportError& e) {
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
-    ReportListModel* rows = model.release();
-    CreateReportList(definition.listBottom, rows);
-    try {
-        // A chart needs the total of the whole result. Taking a generous
-        // first batch lets most chart reports (a few hundred destinations,
-        // a few thousand endpoint pairs) end within it, so the chart comes
-        // from the listed rows instead of a second run of the query.
-        rows->fetchBatch(definition.chart ? kChartFirstBatch : ReportListModel::kBatch);
-        if (definition.chart) {
-            // For a longer result this reads it once more, after the first
-            // rows are on screen.
-            repaint();
-            BusyCursor busy;
-            const reports::ShareChart& chart = rows->cursor()->shareChart();
-            m_chart = std::make_shared<reports::ShareChart>(chart);
-            m_bShowChart = true;
-            update();
+    const std::string path = DbPath();
+    StartReport([this, path, definition](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        std::shared_ptr<ReportCursor> cursor;
+        auto rows = std::make_shared<std::vector<reports::Row>>();
+        try {
+            cursor = std::make_shared<ReportCursor>(ReportCursor::open(path, definition, &interruption));
+        } catch (const ReportError& e) {
+            return [this, e] { ShowError(reportErrorText(e)); };
         }
-    } catch (const ReportError& e) {
-        // The rows listed so far stay; no chart, no hint.
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
-    if (definition.hint)
-        ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
-    BuildQueryPanel();
+        std::shared_ptr<reports::ShareChart> chart;
+        std::optional<std::string> failure;
+        try {
+            reports::Interruption::Scope scope(&interruption, cursor->connection());
+            // A chart needs the total of the whole result. Taking a generous
+            // first batch lets most chart reports (a few hundred
+            // destinations, a few thousand endpoint pairs) end within it, so
+            // the chart comes from the listed rows instead of a second run.
+            cursor->fetch(definition.chart ? kChartFirstBatch : ReportListModel::kBatch, *rows);
+            if (definition.chart)
+                chart = std::make_shared<reports::ShareChart>(cursor->shareChart());
+        } catch (const ReportError& e) {
+            failure = e.what();
+        }
+        return [this, definition, cursor, rows, chart, failure] {
+            auto* model = new ReportListModel(cursor->titles());
+            model->appendRows(std::move(*rows));
+            model->setCursor(std::move(*cursor));
+            CreateReportList(definition.listBottom, model);
+            if (failure) {
+                // The rows listed so far stay; no chart, no hint.
+                ShowError(fromUtf8(*failure));
+                return;
+            }
+            WatchModel(model);
+            if (chart) {
+                m_chart = chart;
+                m_bShowChart = true;
+                update();
+            }
+            if (definition.hint)
+                ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
+            BuildQueryPanel();
+        };
+    });
 }
 
 void CTrawlerView::OnIcmpScanners()
@@ -315,16 +362,21 @@ void CTrawlerView::OnLanAccess()
 void CTrawlerView::OnIcmpTypeShare()
 {
     ClearReport();
-    try {
-        BusyCursor busy;
-        ReportCursor cursor = ReportCursor::open(DbPath(), reports::icmpTypeShareReport());
-        m_chart = std::make_shared<reports::ShareChart>(cursor.shareChart());
-    } catch (const ReportError& e) {
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
-    m_bShowChart = true;
-    update();
+    const std::string path = DbPath();
+    StartReport([this, path](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        try {
+            ReportCursor cursor = ReportCursor::open(path, reports::icmpTypeShareReport(), &interruption);
+            reports::Interruption::Scope scope(&interruption, cursor.connection());
+            auto chart = std::make_shared<reports::ShareChart>(cursor.shareChart());
+            return [this, chart] {
+                m_chart = chart;
+                m_bShowChart = true;
+                update();
+            };
+        } catch (const ReportError& e) {
+            return [this, e] { ShowError(reportErrorText(e)); };
+        }
+    });
 }
 
 void CTrawlerView::DrawShareChart(QPainter& painter)
@@ -342,14 +394,32 @@ void CTrawlerView::OnCustomQuery()
     const QString sql = m_editQuery->toPlainText();
     if (sql.isEmpty())
         return;
-    reports::FreeQueryOutcome outcome;
-    try {
-        BusyCursor busy;
-        outcome = reports::runFreeQuery(DbPath(), sql.toStdString());
-    } catch (const ReportError& e) {
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
+    const std::string path = DbPath();
+    const std::string text = sql.toStdString();
+    StartReport([this, path, text](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        auto outcome = std::make_shared<reports::FreeQueryOutcome>();
+        auto rows = std::make_shared<std::vector<reports::Row>>();
+        try {
+            *outcome = reports::runFreeQuery(path, text, &interruption);
+        } catch (const ReportError& e) {
+            return [this, e] { ShowError(reportErrorText(e)); };
+        }
+        std::optional<std::string> failure;
+        if (outcome->rows) {
+            try {
+                reports::Interruption::Scope scope(&interruption, outcome->rows->connection());
+                outcome->rows->fetch(ReportListModel::kBatch, *rows);
+            } catch (const ReportError& e) {
+                failure = e.what();
+            }
+        }
+        return [this, outcome, rows, failure] { ShowFreeQueryOutcome(*outcome, std::move(*rows), failure); };
+    });
+}
+
+void CTrawlerView::ShowFreeQueryOutcome(reports::FreeQueryOutcome& outcome, std::vector<reports::Row> rows,
+                                        const std::optional<std::string>& failure)
+{
     switch (outcome.kind) {
     case reports::FreeQueryOutcome::Kind::Nothing:
         return;
@@ -360,17 +430,23 @@ void CTrawlerView::OnCustomQuery()
         break;
     }
     ReportListModel model(outcome.rows->titles());
+    model.appendRows(std::move(rows));
     model.setCursor(std::move(*outcome.rows));
     CQueryResultDlg dialog(&model, this);
     connect(&model, &ReportListModel::fetchFailed, &dialog, [this](const QString& text) { ShowError(text); },
             Qt::QueuedConnection);
-    try {
-        model.fetchBatch();
-    } catch (const ReportError& e) {
+    if (failure) {
         // The dialog still opens, with the rows read before the failure.
-        ShowError(fromUtf8(e.what()));
+        ShowError(fromUtf8(*failure));
+    } else {
+        m_queryModel = &model;
+        WatchModel(&model);
     }
     m_prompter.exec(dialog);
+    // Closing the dialog ends its reading and counting.
+    m_queryModel = nullptr;
+    model.cancel();
+    emit rowCountChanged(reportModel() && reportModel()->totalRows() ? qlonglong(*reportModel()->totalRows()) : -1);
 }
 
 // ---- IP-MAC bindings ----
@@ -400,43 +476,67 @@ void CTrawlerView::OnModifyIpMac()
 void CTrawlerView::OnIpMacMap()
 {
     ClearReport();
-    const ReportDefinition definition = reports::ipMacMapReport();
-    std::optional<reports::IpMacMapCursor> cursor;
-    try {
-        BusyCursor busy;
-        cursor.emplace(reports::IpMacMapCursor::open(DbPath()));
-    } catch (const ReportError& e) {
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
-    auto* model = new ReportListModel(cursor->titles());
-    CreateReportList(definition.listBottom, model);
-
-    // Every row is read here, as each one is checked against its binding and
-    // a changed MAC is shown while the report runs; the rows so checked stay
-    // in red.
-    while (!cursor->atEnd()) {
-        std::vector<reports::IpMacMapRow> batch;
-        std::optional<std::string> failure;
+    const std::string path = DbPath();
+    StartReport([this, path](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        std::optional<reports::IpMacMapCursor> cursor;
         try {
-            cursor->fetch(ReportListModel::kBatch, batch);
+            cursor.emplace(reports::IpMacMapCursor::open(path));
         } catch (const ReportError& e) {
-            failure = e.what();
+            return [this, e] { ShowError(reportErrorText(e)); };
         }
+        // Every row is read here, as each one is checked against its
+        // binding; the rows so checked stay in red.
+        auto rows = std::make_shared<std::vector<reports::IpMacMapRow>>();
+        std::optional<std::string> failure;
+        const auto titles = cursor->titles();
+        while (!cursor->atEnd()) {
+            if (interruption.cancelled())
+                return {};
+            try {
+                if (cursor->fetch(ReportListModel::kBatch, *rows) == 0)
+                    break;
+            } catch (const ReportError& e) {
+                failure = e.what();
+                break;
+            }
+        }
+        return [this, titles, rows, failure] { ShowIpMacMap(titles, std::move(*rows), failure); };
+    });
+}
+
+void CTrawlerView::ShowIpMacMap(const std::vector<std::string>& titles, std::vector<reports::IpMacMapRow> rows,
+                                const std::optional<std::string>& failure)
+{
+    const ReportDefinition definition = reports::ipMacMapReport();
+    auto* model = new ReportListModel(titles);
+    CreateReportList(definition.listBottom, model);
+    std::vector<QStringList> changes;
+    for (const reports::IpMacMapRow& row : rows)
+        for (const std::string& warning : row.warnings)
+            changes.push_back(changedBinding(row, warning));
+    if (int(changes.size()) > kMaxSeparateWarnings) {
+        // Many changed bindings come as one list, so the operator is not made
+        // to close dozens of boxes in a row.
+        for (reports::IpMacMapRow& row : rows) {
+            const bool changed = row.changed();
+            model->appendRows({std::move(row.cells)}, {changed});
+        }
+        CChangedMacDlg dialog(changes, this);
+        m_prompter.exec(dialog);
+    } else {
         // A row is listed, then its warnings are shown, before the next row
         // joins the list: the operator sees the row a warning is about.
-        for (reports::IpMacMapRow& row : batch) {
+        for (reports::IpMacMapRow& row : rows) {
             const bool changed = row.changed();
             model->appendRows({std::move(row.cells)}, {changed});
             for (const std::string& warning : row.warnings)
                 m_prompter.message(this, kAppTitle, fromUtf8(warning));
         }
-        if (failure) {
-            ShowError(fromUtf8(*failure));
-            return;
-        }
-        if (batch.empty())
-            break;
+    }
+    emit rowCountChanged(qlonglong(model->rowCount()));
+    if (failure) {
+        ShowError(fromUtf8(*failure));
+        return;
     }
     if (definition.hint)
         ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));

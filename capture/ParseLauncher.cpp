@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QWidget>
 
 ParseLauncher::ParseLauncher(Prompter& prompter, QWidget* messageParent, QObject* parent)
@@ -64,4 +66,15 @@ void ParseLauncher::onRunDone(int id, int outcome)
         m_runs.erase(it);
     }
     emit runFinished(id, outcome);
+}
+
+bool ParseLauncher::isWriting(const QString& databaseFile) const
+{
+    if (databaseFile.isEmpty())
+        return false;
+    const QString wanted = QFileInfo(databaseFile).absoluteFilePath();
+    for (const auto& entry : m_runs)
+        if (QFileInfo(QFile::decodeName(entry.second->databaseFile().c_str())).absoluteFilePath() == wanted)
+            return true;
+    return false;
 }

@@ -35,6 +35,8 @@ public:
     int launch(const QString& captureFile, const QString& databaseFile);
 
     int runningCount() const { return int(m_runs.size()); }
+    // Whether a running parse writes into this database file.
+    bool isWriting(const QString& databaseFile) const;
 
 signals:
     void runStarted(int id, const QString& captureFile);

@@ -27,6 +27,7 @@ public:
 
     int id() const { return m_id; }
     QString captureFile() const { return m_captureName; }
+    const std::string& databaseFile() const { return m_databaseFile; }
 
 signals:
     // Emitted from the worker; receivers on the GUI thread get them queued.

@@ -1,5 +1,7 @@
 #include "ReportCursor.h"
 
+#include "Interruption.h"
+
 #include "db/DbError.h"
 
 #include <stdexcept>
@@ -41,12 +43,14 @@ void ReportCursor::runFirstStep(const std::string& sql)
         throw ReportError::noRecords();
 }
 
-ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinition& definition)
+ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinition& definition,
+                                Interruption* interruption)
 {
     ReportCursor c;
     c.m_chartSpec = definition.chart;
     c.m_listed = definition.showsTable() || !definition.chart;
     c.openFile(dbPath);
+    Interruption::Scope scope(interruption, c.m_db);
     c.runFirstStep(definition.sql);
     if (definition.showsTable()) {
         // Fields are looked up once, by name and without regard to case; a
@@ -69,11 +73,11 @@ ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinitio
     return c;
 }
 
-ReportCursor ReportCursor::openSql(const std::string& dbPath, const std::string& sql)
+ReportCursor ReportCursor::openSql(const std::string& dbPath, const std::string& sql, Interruption* interruption)
 {
     ReportDefinition free;
     free.sql = sql;
-    return open(dbPath, free);
+    return open(dbPath, free, interruption);
 }
 
 void ReportCursor::releaseWhenDone()

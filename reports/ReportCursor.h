@@ -13,6 +13,8 @@
 
 namespace trawler::reports {
 
+class Interruption;
+
 // A cell as the list shows it: nullopt for NULL (an empty cell), otherwise
 // the value's text (texts as stored, numbers in plain decimal).
 using Cell = std::optional<std::string>;
@@ -49,11 +51,15 @@ public:
     // A fixed report: the result's fields named by the definition's columns,
     // in column order; titles are the column titles. A chart-only definition
     // (no columns) lists every field of the result under its own name.
-    static ReportCursor open(const std::string& dbPath, const ReportDefinition& definition);
+    // `interruption` (optional) can stop the query's first run from another
+    // thread; later fetches are covered by attaching connection() to it.
+    static ReportCursor open(const std::string& dbPath, const ReportDefinition& definition,
+                             Interruption* interruption = nullptr);
     // Free SQL that returns rows: every field, titled with the name the
     // database gives it. A statement that changes the database belongs to
     // FreeQuery.h, which carries it out.
-    static ReportCursor openSql(const std::string& dbPath, const std::string& sql);
+    static ReportCursor openSql(const std::string& dbPath, const std::string& sql,
+                                Interruption* interruption = nullptr);
 
     ReportCursor(ReportCursor&&) noexcept = default;
     ReportCursor& operator=(ReportCursor&&) noexcept = default;
@@ -82,6 +88,9 @@ public:
     // pass). Computed once, then kept. Throws ReportError on a database failure,
     // std::logic_error for a report without a chart.
     const ShareChart& shareChart();
+
+    // The query the cursor runs (for counting its rows elsewhere).
+    const std::string& sql() const { return m_sql; }
 
     // The cursor's own connection, for lookups that belong to the same report
     // (the IP-MAC map checks each row against the reference bindings on it).

@@ -19,6 +19,8 @@
 
 #include <QAction>
 #include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -174,8 +176,12 @@ private slots:
         QCOMPARE(frame->messagePane()->text(), QStringLiteral("就绪"));
         QStringList panes;
         for (QLabel* label : frame->statusBarXP()->findChildren<QLabel*>())
-            panes << label->text();
-        QCOMPARE(panes, (QStringList{"就绪", "大写", "数字", "滚动"}));
+            if (label->isVisibleTo(frame))
+                panes << label->text();
+        // The save directory shows from the start, with its full path as tooltip.
+        const QString home = QDir::homePath();
+        QCOMPARE(panes, (QStringList{"就绪", "大写", "数字", "滚动", "保存目录: " + QFileInfo(home).fileName()}));
+        QCOMPARE(frame->saveDirPane()->toolTip(), home);
         QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Local AppWizard-Generated Applications"));
 
         // Parse progress takes the message pane while parses run.

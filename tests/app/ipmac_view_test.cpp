@@ -59,6 +59,7 @@ class IpMacViewTest : public ViewTestBase {
     {
         const size_t before = m_prompter->messages.size();
         m_frame->routeCommand(id);
+        waitIdle();
         QStringList shown;
         for (size_t i = before; i < m_prompter->messages.size(); ++i) {
             shown << m_prompter->messages[i].text;
