@@ -10,6 +10,7 @@
 #include "skin/MenuTitle.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -43,9 +44,11 @@ constexpr int kFirstBitmap = 130;
 enum Bitmap { kLeft = 130, kBottom, kRight, kBand, kClose, kRestore, kMax, kMin, kCloseHot, kRestoreHot, kMaxHot,
               kMinHot };
 
+// Texts of the command table, through the translation system (context
+// "CommandTable"); the table itself keeps the source texts.
 QString menuText(const char* utf8)
 {
-    return QString::fromUtf8(utf8);
+    return *utf8 ? QCoreApplication::translate("CommandTable", utf8) : QString();
 }
 
 Qt::Edges edgesOf(CMainFrame::HitArea area)
@@ -72,19 +75,19 @@ void showSystemMenu(CMainFrame* frame, const QPoint& at, const std::function<voi
     if (!menu) {
         menu = new QMenu(frame);
         menu->setObjectName(QStringLiteral("systemMenu"));
-        QAction* restore = menu->addAction(QStringLiteral("还原(&R)"), frame, &QWidget::showNormal);
+        QAction* restore = menu->addAction(CMainFrame::tr("还原(&R)"), frame, &QWidget::showNormal);
         restore->setObjectName(QStringLiteral("restore"));
-        QAction* move = menu->addAction(QStringLiteral("移动(&M)"));
+        QAction* move = menu->addAction(CMainFrame::tr("移动(&M)"));
         move->setObjectName(QStringLiteral("move"));
-        QAction* size = menu->addAction(QStringLiteral("大小(&S)"));
+        QAction* size = menu->addAction(CMainFrame::tr("大小(&S)"));
         size->setObjectName(QStringLiteral("size"));
-        menu->addAction(QStringLiteral("最小化(&N)"), frame, &QWidget::showMinimized)
+        menu->addAction(CMainFrame::tr("最小化(&N)"), frame, &QWidget::showMinimized)
             ->setObjectName(QStringLiteral("minimize"));
-        QAction* maximize = menu->addAction(QStringLiteral("最大化(&X)"));
+        QAction* maximize = menu->addAction(CMainFrame::tr("最大化(&X)"));
         maximize->setObjectName(QStringLiteral("maximize"));
         maximize->setEnabled(false);
         menu->addSeparator();
-        QAction* close = menu->addAction(QStringLiteral("关闭(&C)"), frame, &QWidget::close);
+        QAction* close = menu->addAction(CMainFrame::tr("关闭(&C)"), frame, &QWidget::close);
         close->setObjectName(QStringLiteral("close"));
         close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
         close->setShortcutVisibleInContextMenu(true);
@@ -204,7 +207,7 @@ bool CMainFrame::createToolBar()
 bool CMainFrame::createStatusBar()
 {
     m_wndStatusBar = new CStatusBarXP(this);
-    m_paneMessage = new QLabel(QStringLiteral("就绪"), m_wndStatusBar);
+    m_paneMessage = new QLabel(tr("就绪"), m_wndStatusBar);
     m_wndStatusBar->addWidget(m_paneMessage, 1);
     // The lock indicators: the window system does not report lock states,
     // so they stand greyed. The bar outlines its panes itself.
@@ -350,12 +353,12 @@ void CMainFrame::updateMessagePane()
         else if (!m_lastCapture.isEmpty())
             m_paneMessage->setText(m_lastCapture);
         else
-            m_paneMessage->setText(QStringLiteral("就绪"));
+            m_paneMessage->setText(tr("就绪"));
         return;
     }
     QStringList parts;
     for (const ParseEntry& entry : m_parses)
-        parts << QStringLiteral("正在解析 %1: %2%").arg(QFileInfo(entry.file).fileName()).arg(entry.percent);
+        parts << tr("正在解析 %1: %2%").arg(QFileInfo(entry.file).fileName()).arg(entry.percent);
     m_paneMessage->setText(parts.join(QStringLiteral("    ")));
 }
 

@@ -111,7 +111,7 @@ void CTrawlerView::OnCreateMdb()
 {
     m_szFileName = kMdbPattern;
     const QString path =
-        m_prompter.saveFileName(this, QStringLiteral("选择要保存mdb文件的地址"), m_szFileName, kMdbFilter);
+        m_prompter.saveFileName(this, tr("选择要保存mdb文件的地址"), m_szFileName, kMdbFilter);
     if (path.isEmpty())
         return;
     m_szFileName = path;
@@ -130,7 +130,7 @@ void CTrawlerView::OnInitMdb()
 {
     m_szFileName = kMdbPattern;
     const QString path =
-        m_prompter.openFileName(this, QStringLiteral("选择要初始化的mdb文件"), m_szFileName, kMdbFilter);
+        m_prompter.openFileName(this, tr("选择要初始化的mdb文件"), m_szFileName, kMdbFilter);
     if (path.isEmpty())
         return;
     m_szFileName = path;

@@ -129,7 +129,7 @@ void CTrawlerView::OnSelectDatabase()
 {
     // The earlier choice is gone at once: cancelling leaves none.
     m_szDbPath = kMdbPattern;
-    m_szDbPath = m_prompter.openFileName(this, QStringLiteral("选择mdb文件"), m_szDbPath, kMdbFilter);
+    m_szDbPath = m_prompter.openFileName(this, tr("选择mdb文件"), m_szDbPath, kMdbFilter);
     emit databaseChanged(m_szDbPath);
 }
 
@@ -185,7 +185,7 @@ void CTrawlerView::BuildQueryPanel()
     delete m_editQuery;
     delete m_btnQuery;
 
-    m_stQueryLabel = new QLabel(QStringLiteral("自定义查询:"), this);
+    m_stQueryLabel = new QLabel(tr("自定义查询:"), this);
     m_stQueryLabel->setObjectName(QStringLiteral("queryLabel"));
     m_stQueryLabel->setProperty("controlId", kQueryLabelId);
     m_stQueryLabel->setFrameShape(QFrame::Box);
@@ -200,7 +200,7 @@ void CTrawlerView::BuildQueryPanel()
     m_editQuery->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_editQuery->setGeometry(kQueryEditRect);
 
-    m_btnQuery = new CSkinButton(QStringLiteral("开始查询"), this);
+    m_btnQuery = new CSkinButton(tr("开始查询"), this);
     m_btnQuery->setObjectName(QStringLiteral("queryButton"));
     m_btnQuery->setProperty("controlId", ID_CUSTOM_QUERY);
     m_btnQuery->setFont(m_fontText);
@@ -240,7 +240,7 @@ QString CTrawlerView::reportErrorText(const ReportError& e) const
 {
     // A report on a file that a parse of ours is filling finds nothing yet.
     if (e.kind() == ReportError::Kind::NoRecords && m_parse->isWriting(m_szDbPath))
-        return QStringLiteral("正在解析写入此数据库, 结果在解析完成后出现.");
+        return tr("正在解析写入此数据库, 结果在解析完成后出现.");
     return fromUtf8(e.what());
 }
 

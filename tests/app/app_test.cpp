@@ -11,6 +11,7 @@
 #include "app/CTrawlerApp.h"
 #include "app/CTrawlerDoc.h"
 #include "app/CTrawlerView.h"
+#include "app/Language.h"
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
 #include "skin/CSkinButton.h"
@@ -18,6 +19,8 @@
 #include "skin/CToolBarXP.h"
 
 #include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
@@ -406,6 +409,57 @@ private slots:
         frame->routeCommand(32820);
         QDir::setCurrent(before);
         QVERIFY(m_prompter->messages.empty());
+    }
+
+    void uiLanguageFollowsTheEnvironment_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("lcAll");
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<bool>("english");
+        QTest::newRow("zh_CN") << "" << "" << "zh_CN.UTF-8" << false;
+        QTest::newRow("C") << "" << "" << "C" << false;
+        QTest::newRow("POSIX") << "" << "POSIX" << "en_US.UTF-8" << false;
+        QTest::newRow("nothing set") << "" << "" << "" << false;
+        QTest::newRow("en_US") << "" << "" << "en_US.UTF-8" << true;
+        QTest::newRow("LANGUAGE list") << "en_GB:zh_CN" << "" << "zh_CN.UTF-8" << true;
+        QTest::newRow("LANGUAGE first") << "zh_CN:en" << "" << "en_US.UTF-8" << false;
+        QTest::newRow("not English") << "" << "" << "eo.UTF-8" << false;
+    }
+
+    void uiLanguageFollowsTheEnvironment()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, lcAll);
+        QFETCH(QString, lang);
+        QFETCH(bool, english);
+        QCOMPARE(uiLanguageFrom(language, lcAll, QString(), lang) == UiLanguage::English, english);
+    }
+
+    void translationsAreLoaded_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("ok");
+        QTest::addColumn<QString>("fileMenu");
+        QTest::newRow("zh_CN") << "zh_CN.UTF-8" << "确定" << "文件(&F)";
+        QTest::newRow("C") << "C" << "确定" << "文件(&F)";
+        QTest::newRow("en_US") << "en_US.UTF-8" << "OK" << "&File";
+    }
+
+    void translationsAreLoaded()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, ok);
+        QFETCH(QString, fileMenu);
+        installTranslations(*qApp, uiLanguageFrom(QString(), QString(), QString(), lang));
+        QMessageBox box(QMessageBox::NoIcon, "Trawler", "text", QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), ok);
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        QCOMPARE(frame->menuBar()->actions().constFirst()->text(), fileMenu);
+        m_app.reset();
+        // The other tests expect the source texts.
+        removeTranslations(*qApp);
     }
 };
 
