@@ -48,6 +48,21 @@ CIpMacDlg::CIpMacDlg(const QString& sampleIp, const QString& sampleMac, QWidget*
 
 void CIpMacDlg::accept()
 {
+    ControlId bad = kIpEdit;
+    for (QLineEdit* edit : {m_editIp, m_editMac})
+        edit->setPalette(palette());
+    m_marked = 0;
+    if (m_check && !m_check(m_editIp->text(), m_editMac->text(), bad)) {
+        // Both texts stay; the field at fault is marked and selected.
+        QLineEdit* edit = bad == kMacEdit ? m_editMac : m_editIp;
+        QPalette marked = edit->palette();
+        marked.setColor(QPalette::Base, QColor(255, 220, 220));
+        edit->setPalette(marked);
+        edit->setFocus();
+        edit->selectAll();
+        m_marked = bad;
+        return;
+    }
     m_strIp = m_editIp->text();
     m_strMac = m_editMac->text();
     QDialog::accept();

@@ -2,6 +2,7 @@
 
 #include "capture/CParseDlg.h"
 #include "capture/CaptureController.h"
+#include "capture/FileChoice.h"
 #include "capture/ParseLauncher.h"
 #include "capture/Prompter.h"
 #include "db/DatabaseFile.h"
@@ -21,7 +22,7 @@
 const char* const CTrawlerView::kCaptureBanner = "正在截包.....停止截包请按停止键或'截包->停止'....";
 
 namespace {
-const QString kMdbFilter = QStringLiteral("Microsoft Access文件(*.mdb)");
+const QString kMdbFilter = databaseFileFilter(QStringLiteral("Microsoft Access文件(*.mdb)"));
 const QString kMdbPattern = QStringLiteral("*.mdb");
 
 std::string fsPath(const QString& path)
@@ -114,11 +115,11 @@ void CTrawlerView::OnCreateMdb()
         m_prompter.saveFileName(this, tr("选择要保存mdb文件的地址"), m_szFileName, kMdbFilter);
     if (path.isEmpty())
         return;
-    m_szFileName = path;
+    m_szFileName = withDatabaseExtension(path);
     try {
         // An existing file is refused even after the chooser's overwrite
         // question: nothing is ever replaced.
-        trawler::db::createDatabaseFile(fsPath(path));
+        trawler::db::createDatabaseFile(fsPath(m_szFileName));
     } catch (const trawler::db::DbError& e) {
         m_prompter.message(this, kAppTitle, QString::fromStdString(e.description()));
         return;
@@ -168,6 +169,7 @@ void CTrawlerView::OnCaptureStop()
 void CTrawlerView::OnParse()
 {
     CParseDlg dialog(m_prompter, this);
+    dialog.setCaptureDir(m_capture->saveDir());
     if (m_prompter.exec(dialog) != QDialog::Accepted)
         return;
     if (dialog.m_strCapPath.isEmpty() || dialog.m_strMdbPath.isEmpty()) {

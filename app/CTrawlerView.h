@@ -143,6 +143,7 @@ private:
     void BuildQueryPanel();
     void ShowError(const QString& text);
     void StartReport(ReportWorker::Job job);
+    void EditIpMac(bool modify);
     void WatchModel(ReportListModel* model);
     QString reportErrorText(const trawler::reports::ReportError& e) const;
     void ShowFreeQueryOutcome(trawler::reports::FreeQueryOutcome& outcome, std::vector<std::vector<std::optional<std::string>>> rows,

@@ -15,10 +15,12 @@
 #include "ReportListView.h"
 #include "ShareChartPainter.h"
 
+#include "capture/FileChoice.h"
 #include "capture/ParseLauncher.h"
 #include "capture/Prompter.h"
 #include "reports/Catalogue.h"
 #include "reports/FreeQuery.h"
+#include "reports/IpMacInput.h"
 #include "reports/IpMacMap.h"
 #include "reports/Interruption.h"
 #include "reports/IpMacStore.h"
@@ -43,7 +45,7 @@ namespace reports = trawler::reports;
 
 namespace {
 
-const QString kMdbFilter = QStringLiteral("Microsoft Access文件(*.mdb)");
+const QString kMdbFilter = databaseFileFilter(QStringLiteral("Microsoft Access文件(*.mdb)"));
 const QString kMdbPattern = QStringLiteral("*.mdb");
 
 // First batch of a chart report's list (see RunTableReport).
@@ -451,26 +453,40 @@ void CTrawlerView::ShowFreeQueryOutcome(reports::FreeQueryOutcome& outcome, std:
 
 // ---- IP-MAC bindings ----
 
-void CTrawlerView::OnInsertIpMac()
+void CTrawlerView::EditIpMac(bool modify)
 {
+    // Told before the dialog: what is typed there could not be stored.
+    if (m_szDbPath.isEmpty()) {
+        ShowError(fromUtf8(ReportError::noDatabase().what()));
+        return;
+    }
     const reports::LocalInterface sample = localNetworkSample();
     CIpMacDlg dialog(fromUtf8(sample.ip), fromUtf8(sample.mac), this);
+    dialog.setCheck([this, &dialog](const QString& ip, const QString& mac, CIpMacDlg::ControlId& bad) {
+        const reports::IpMacCheck check = reports::checkIpMacInput(ip.toStdString(), mac.toStdString());
+        if (check.ok())
+            return true;
+        bad = reports::normaliseIpv4(ip.trimmed().toStdString()) ? CIpMacDlg::kMacEdit : CIpMacDlg::kIpEdit;
+        m_prompter.message(&dialog, kAppTitle, fromUtf8(check.message));
+        return false;
+    });
     if (m_prompter.exec(dialog) != QDialog::Accepted)
         return;
+    const std::string ip = dialog.m_strIp.toStdString();
+    const std::string mac = dialog.m_strMac.toStdString();
     const reports::IpMacOutcome outcome =
-        reports::insertIpMac(DbPath(), dialog.m_strIp.toStdString(), dialog.m_strMac.toStdString());
+        modify ? reports::modifyIpMac(DbPath(), ip, mac) : reports::insertIpMac(DbPath(), ip, mac);
     m_prompter.message(this, kAppTitle, fromUtf8(outcome.message));
+}
+
+void CTrawlerView::OnInsertIpMac()
+{
+    EditIpMac(false);
 }
 
 void CTrawlerView::OnModifyIpMac()
 {
-    const reports::LocalInterface sample = localNetworkSample();
-    CIpMacDlg dialog(fromUtf8(sample.ip), fromUtf8(sample.mac), this);
-    if (m_prompter.exec(dialog) != QDialog::Accepted)
-        return;
-    const reports::IpMacOutcome outcome =
-        reports::modifyIpMac(DbPath(), dialog.m_strIp.toStdString(), dialog.m_strMac.toStdString());
-    m_prompter.message(this, kAppTitle, fromUtf8(outcome.message));
+    EditIpMac(true);
 }
 
 void CTrawlerView::OnIpMacMap()

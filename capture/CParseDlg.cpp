@@ -1,5 +1,7 @@
 #include "CParseDlg.h"
 
+#include "FileChoice.h"
+
 #include "Prompter.h"
 
 #include "skin/CSkinButton.h"
@@ -68,14 +70,14 @@ CParseDlg::CParseDlg(Prompter& prompter, QWidget* parent)
 
 void CParseDlg::OnBrowseCap()
 {
-    browse(m_szCapFileName, QStringLiteral("*.cap"), tr("选择要解析的cap文件"),
-           QStringLiteral("Capture Files(*.cap)"), m_editCap);
+    browse(m_szCapFileName, patternIn(m_captureDir, QStringLiteral("*.cap")), tr("选择要解析的cap文件"),
+           captureFileFilter(), m_editCap);
 }
 
 void CParseDlg::OnBrowseMdb()
 {
     browse(m_szMdbFileName, QStringLiteral("*.mdb"), tr("选择要存储的mdb文件"),
-           QStringLiteral("Microsoft Access Files(*.mdb)"), m_editMdb);
+           databaseFileFilter(QStringLiteral("Microsoft Access Files(*.mdb)")), m_editMdb);
 }
 
 void CParseDlg::browse(QString& buffer, const QString& pattern, const QString& title, const QString& filter,
@@ -95,6 +97,6 @@ void CParseDlg::browse(QString& buffer, const QString& pattern, const QString& t
 void CParseDlg::accept()
 {
     m_strCapPath = m_editCap->text();
-    m_strMdbPath = m_editMdb->text();
+    m_strMdbPath = withDatabaseExtension(m_editMdb->text());
     QDialog::accept();
 }

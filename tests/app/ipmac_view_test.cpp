@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <tuple>
+
 #include <memory>
 
 namespace {
@@ -116,11 +118,11 @@ private slots:
     void cancelDoesNoDatabaseWork()
     {
         start(false);
-        // No database chosen and the dialog cancelled: not even that message.
-        QCOMPARE(run(kInsert), QStringList());
-        QCOMPARE(run(kModify), QStringList());
+        // No database chosen: told before any dialog, which never opens.
         answer("10.0.0.1", "00-0c-29-3a-5f-01");
         QCOMPARE(run(kInsert), QStringList{kNoDatabase});
+        QCOMPARE(run(kModify), QStringList{kNoDatabase});
+        QCOMPARE(m_dialogs, 0);
         QCOMPARE(m_db->count("ipmac"), 0);
     }
 
@@ -141,6 +143,36 @@ private slots:
         QCOMPARE(run(kModify), QStringList{kUpdated});
         QCOMPARE(m_db->storedMac("10.0.0.1"), std::optional<std::string>("00-0c-29-00-00-02"));
         QCOMPARE(m_dialogs, 4);
+    }
+
+    void refusedInputKeepsTheDialogOpen()
+    {
+        start();
+        for (const auto& [ip, mac, field] : {std::tuple{"10.0.0.1", "00-0c-29", int(CIpMacDlg::kMacEdit)},
+                                             std::tuple{"10.0.0.256", "00-0c-29-3a-5f-01", int(CIpMacDlg::kIpEdit)}}) {
+            bool kept = false;
+            int marked = 0;
+            m_prompter->onExec = [&, ip = QString(ip), mac = QString(mac)](QDialog& dialog) -> int {
+                auto& d = dynamic_cast<CIpMacDlg&>(dialog);
+                d.ipEdit()->setText(ip);
+                d.macEdit()->setText(mac);
+                d.okButton()->click();
+                kept = d.result() != QDialog::Accepted && d.ipEdit()->text() == ip && d.macEdit()->text() == mac;
+                marked = d.markedField();
+                // Mended, the same dialog takes it.
+                d.ipEdit()->setText("10.0.0.1");
+                d.macEdit()->setText("00-0c-29-3a-5f-01");
+                d.okButton()->click();
+                kept = kept && d.markedField() == 0;
+                return d.result();
+            };
+            const QStringList shown = run(field == CIpMacDlg::kMacEdit ? kInsert : kModify);
+            QVERIFY(kept);
+            QCOMPARE(marked, field);
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(shown[1], field == CIpMacDlg::kMacEdit ? kInserted : kUpdated);
+        }
+        QCOMPARE(m_db->count("ipmac"), 1);
     }
 
     void hostileInputIsRefusedBeforeTheDatabase()

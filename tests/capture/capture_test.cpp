@@ -84,12 +84,15 @@ private slots:
     {
         ScriptedPrompter prompter;
         CParseDlg dialog(prompter);
+        // The capture chooser starts in the save directory and lists every
+        // layout the parser reads.
+        dialog.setCaptureDir("/data/captures");
         prompter.answers = {"/data/lan.cap", "", "/data/lan.mdb"};
         dialog.browseCapButton()->click();
         QCOMPARE(dialog.capEdit()->text(), QStringLiteral("/data/lan.cap"));
         QCOMPARE(prompter.choosers.back().title, QStringLiteral("选择要解析的cap文件"));
-        QCOMPARE(prompter.choosers.back().initialName, QStringLiteral("*.cap"));
-        QCOMPARE(prompter.choosers.back().filter, QStringLiteral("Capture Files(*.cap)"));
+        QCOMPARE(prompter.choosers.back().initialName, QStringLiteral("/data/captures/*.cap"));
+        QVERIFY(prompter.choosers.back().filter.contains("(*.cap *.pcap *.pcapng)"));
         QVERIFY(prompter.messages.empty());
 
         // A cancelled browse asks for a file and leaves the edit as it was.
@@ -101,13 +104,23 @@ private slots:
         QCOMPARE(dialog.mdbEdit()->text(), QStringLiteral("typed.mdb"));
         QCOMPARE(prompter.choosers.back().title, QStringLiteral("选择要存储的mdb文件"));
         QCOMPARE(prompter.choosers.back().initialName, QStringLiteral("*.mdb"));
-        QCOMPARE(prompter.choosers.back().filter, QStringLiteral("Microsoft Access Files(*.mdb)"));
+        QVERIFY(prompter.choosers.back().filter.startsWith("Microsoft Access Files(*.mdb);;"));
+        QVERIFY(prompter.choosers.back().filter.contains("(*.db *.sqlite)"));
 
         dialog.browseMdbButton()->click();
         QCOMPARE(dialog.mdbEdit()->text(), QStringLiteral("/data/lan.mdb"));
         dialog.okButton()->click();
         QCOMPARE(dialog.m_strCapPath, QStringLiteral("/data/lan.cap"));
         QCOMPARE(dialog.m_strMdbPath, QStringLiteral("/data/lan.mdb"));
+
+        // A database name typed without an extension gets ".mdb"; others stay.
+        for (const auto& [typed, taken] : {std::pair{"/data/week", "/data/week.mdb"},
+                                           std::pair{"/data/week.db", "/data/week.db"},
+                                           std::pair{"/data.d/week", "/data.d/week.mdb"}}) {
+            dialog.mdbEdit()->setText(typed);
+            dialog.okButton()->click();
+            QCOMPARE(dialog.m_strMdbPath, QString(taken));
+        }
     }
 
     void launchRefusalsStartNoRun()
