@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "ReportWorker.h"
+#include "ShareLegend.h"
 
 #include "skin/CSkinButton.h"
 
@@ -25,6 +26,7 @@ class ParseLauncher;
 class Prompter;
 class QPainter;
 class ReportListModel;
+
 
 namespace trawler::reports {
 struct FreeQueryOutcome;
@@ -100,6 +102,11 @@ public:
     QTreeView* reportList() const { return m_pReportList; }
     ReportListModel* reportModel() const;
     QLabel* hintStatic() const { return m_pHintStatic; }
+    // The scrolling frame of a hint too long for its rectangle; null otherwise.
+    QWidget* hintScroll() const { return m_pHintScroll; }
+    // What stands in the hint's rectangle: the hint, or its scrolling frame.
+    QWidget* hintFrame() const { return m_pHintScroll ? m_pHintScroll.data() : m_pHintStatic.data(); }
+    ShareLegend* legend() const { return m_pLegend; }
     QLabel* queryLabel() const { return m_stQueryLabel; }
     QPlainTextEdit* queryEdit() const { return m_editQuery; }
     CSkinButton* queryButton() const { return m_btnQuery; }
@@ -140,6 +147,7 @@ private:
     void ShowPairTraffic(const trawler::reports::ReportDefinition& definition);
     QTreeView* CreateReportList(int listBottom, ReportListModel* model);
     void ShowHint(const QString& text, const QRect& rect);
+    void ShowLegend(int bottom);
     void BuildQueryPanel();
     void ShowError(const QString& text);
     void StartReport(ReportWorker::Job job);
@@ -168,6 +176,8 @@ private:
     QFont m_fontText = makeTextFont();
     QPointer<QTreeView> m_pReportList;
     QPointer<QLabel> m_pHintStatic;
+    QPointer<QWidget> m_pHintScroll;   // holds the hint when it does not fit its rectangle
+    QPointer<ShareLegend> m_pLegend;
     QPointer<QLabel> m_stQueryLabel;
     QPointer<QPlainTextEdit> m_editQuery;
     QPointer<CSkinButton> m_btnQuery;

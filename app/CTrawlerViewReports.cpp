@@ -14,6 +14,7 @@
 #include "ReportListModel.h"
 #include "ReportListView.h"
 #include "ShareChartPainter.h"
+#include "ShareLegend.h"
 
 #include "capture/FileChoice.h"
 #include "capture/ParseLauncher.h"
@@ -25,6 +26,7 @@
 #include "reports/Interruption.h"
 #include "reports/IpMacStore.h"
 #include "reports/LocalNetwork.h"
+#include "reports/PieLayout.h"
 #include "reports/ReportCursor.h"
 #include "reports/ReportError.h"
 #include "skin/CSkinButton.h"
@@ -34,6 +36,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTreeView>
 
 #include <optional>
@@ -144,6 +148,8 @@ void CTrawlerView::ClearReport()
     emit rowCountChanged(-1);
     delete m_pReportList;
     delete m_pHintStatic;
+    delete m_pHintScroll;
+    delete m_pLegend;
     m_bShowChart = false;
     update();
 }
@@ -168,6 +174,7 @@ QTreeView* CTrawlerView::CreateReportList(int listBottom, ReportListModel* model
 void CTrawlerView::ShowHint(const QString& text, const QRect& rect)
 {
     delete m_pHintStatic;
+    delete m_pHintScroll;
     auto* hint = new QLabel(text, this);
     hint->setObjectName(QStringLiteral("hint"));
     hint->setProperty("controlId", kHintId);
@@ -176,8 +183,43 @@ void CTrawlerView::ShowHint(const QString& text, const QRect& rect)
     hint->setTextFormat(Qt::PlainText);
     hint->setFont(m_fontText);
     hint->setGeometry(rect);
-    hint->show();
     m_pHintStatic = hint;
+    if (hint->heightForWidth(rect.width()) > rect.height()) {
+        // Too long for its rectangle with this font: the rectangle scrolls,
+        // so the last sentence can still be read.
+        auto* scroll = new QScrollArea(this);
+        scroll->setObjectName(QStringLiteral("hintScroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        scroll->setGeometry(rect);
+        const int width = rect.width() - scroll->verticalScrollBar()->sizeHint().width();
+        hint->setParent(scroll);
+        hint->setFixedSize(width, hint->heightForWidth(width));
+        scroll->setWidget(hint);
+        // Inside the frame the hint keeps the colours of the view's statics.
+        OnCtlColor(hint);
+        scroll->show();
+        m_pHintScroll = scroll;
+    }
+    hint->show();
+}
+
+void CTrawlerView::ShowLegend(int bottom)
+{
+    delete m_pLegend;
+    if (!m_chart)
+        return;
+    const reports::PieLayout layout = reports::layoutPie(*m_chart);
+    if (layout.wedges.empty())
+        return;
+    const reports::ChartPoint first = layout.wedges.front().legendTopLeft;
+    auto* legend = new ShareLegend(layout, m_fontText, this);
+    const int left = first.x - ShareLegend::kSwatchGap;
+    legend->setGeometry(left, first.y, reports::kListWidth - left, std::max(ShareLegend::kLineHeight, bottom - first.y));
+    legend->show();
+    m_pLegend = legend;
+    update();
 }
 
 void CTrawlerView::BuildQueryPanel()
@@ -292,13 +334,14 @@ void CTrawlerView::RunTableReport(const ReportDefinition& definition)
                 return;
             }
             WatchModel(model);
+            if (definition.hint)
+                ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
             if (chart) {
                 m_chart = chart;
                 m_bShowChart = true;
-                update();
+                // The legend ends where the hint begins.
+                ShowLegend(definition.hint ? definition.hintRect.top : kQueryLabelRect.top());
             }
-            if (definition.hint)
-                ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
             BuildQueryPanel();
         };
     });
@@ -373,7 +416,7 @@ void CTrawlerView::OnIcmpTypeShare()
             return [this, chart] {
                 m_chart = chart;
                 m_bShowChart = true;
-                update();
+                ShowLegend(kQueryLabelRect.top());
             };
         } catch (const ReportError& e) {
             return [this, e] { ShowError(reportErrorText(e)); };
@@ -384,7 +427,7 @@ void CTrawlerView::OnIcmpTypeShare()
 void CTrawlerView::DrawShareChart(QPainter& painter)
 {
     if (m_chart)
-        paintShareChart(painter, *m_chart, m_fontText);
+        paintShareChart(painter, *m_chart, m_fontText, !m_pLegend);
 }
 
 // ---- the free query ----

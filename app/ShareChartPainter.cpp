@@ -24,7 +24,8 @@ int sixteenths(double radians)
 
 } // namespace
 
-void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& chart, const QFont& legendFont)
+void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& chart, const QFont& legendFont,
+                     bool legend)
 {
     using namespace trawler::reports;
     const PieLayout layout = layoutPie(chart);
@@ -44,6 +45,8 @@ void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& char
         const int span = sixteenths(wedge.endAngle) - start;
         if (span > 0)
             painter.drawPie(square, start, span);
+        if (!legend)
+            continue;
 
         const QString line = QString::fromStdString(wedge.legend);
         const QPoint at(wedge.legendTopLeft.x, wedge.legendTopLeft.y);

@@ -245,7 +245,7 @@ private slots:
         }
         QCOMPARE(red, 1);
         QCOMPARE(m_view->hintStatic()->text(), QStringLiteral("提示: 本表列出本网段IP与MAC地址的对应关系。"));
-        QCOMPARE(m_view->hintStatic()->geometry(), QRect(0, 305, 585, 80));
+        QCOMPARE(m_view->hintFrame()->geometry(), QRect(0, 305, 585, 80));
         QVERIFY(m_view->queryEdit());
 
         // A reference typed in capitals is stored in the parser's form: no

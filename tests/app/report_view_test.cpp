@@ -11,12 +11,15 @@
 #include "app/CommandTable.h"
 #include "app/ReportListModel.h"
 #include "app/ReportListView.h"
+#include "app/ShareLegend.h"
+#include "reports/PieLayout.h"
 #include "reports/ReportCursor.h"
 #include "reports/ShareChart.h"
 #include "skin/CSkinButton.h"
 #include "skin/CStatusBarXP.h"
 #include "skin/MenuTitle.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QScrollBar>
@@ -90,7 +93,11 @@ private slots:
             QCOMPARE(m_prompter->choosers.back().kind, QStringLiteral("open"));
             QCOMPARE(m_prompter->choosers.back().title, QStringLiteral("选择mdb文件"));
             QCOMPARE(m_prompter->choosers.back().initialName, QStringLiteral("*.mdb"));
-            QCOMPARE(m_prompter->choosers.back().filter, QStringLiteral("Microsoft Access文件(*.mdb)"));
+            QVERIFY(m_prompter->choosers.back().filter.startsWith(QStringLiteral("Microsoft Access文件(*.mdb);;")));
+            QVERIFY(m_prompter->choosers.back().filter.contains("(*.db *.sqlite)"));
+            // The status bar names the chosen file, its full path as tooltip.
+            QCOMPARE(m_frame->databasePane()->text(), "数据库: " + QFileInfo(chosen).fileName());
+            QCOMPARE(m_frame->databasePane()->toolTip(), chosen);
         }
         // A path with blanks and Chinese characters reaches the file as it is.
         m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.2", "Echo Request");
@@ -136,7 +143,7 @@ private slots:
 
         QLabel* hint = m_view->hintStatic();
         QVERIFY(hint && hint->isVisible());
-        QCOMPARE(hint->geometry(), QRect(0, 305, 585, 80));
+        QCOMPARE(m_view->hintFrame()->geometry(), QRect(0, 305, 585, 80));
         QVERIFY(hint->wordWrap());
         QVERIFY(hint->text().startsWith(QStringLiteral("提示: 本表列出某IP对其他IP的探测情况")));
         QCOMPARE(hint->text().count('\n'), 2);
@@ -293,7 +300,7 @@ private slots:
         run(kDestTraffic);
         QVERIFY(m_prompter->messages.empty());
         QCOMPARE(m_view->reportList()->geometry(), QRect(0, 0, 585, 245));
-        QCOMPARE(m_view->hintStatic()->geometry(), QRect(0, 355, 585, 30));
+        QCOMPARE(m_view->hintFrame()->geometry(), QRect(0, 355, 585, 30));
         QVERIFY(m_view->hintStatic()->text().contains(QStringLiteral("dst net ") + m_view->networkPrefix() + "等"));
         QVERIFY(m_view->chartShown());
         QCOMPARE(m_view->chart().slices.size(), size_t(3));
@@ -324,7 +331,7 @@ private slots:
         run(kLanAccess);
         QVERIFY(!m_view->chartShown());
         QCOMPARE(m_view->reportList()->geometry(), QRect(0, 0, 585, 350));
-        QCOMPARE(m_view->hintStatic()->geometry(), QRect(0, 355, 585, 30));
+        QCOMPARE(m_view->hintFrame()->geometry(), QRect(0, 355, 585, 30));
         QCOMPARE(m_view->reportModel()->rowCount(), 1);
         QVERIFY(m_prompter->messages.empty());
 
@@ -338,6 +345,45 @@ private slots:
         shot = m_view->grab().toImage();
         QCOMPARE(shot.pixelColor(at(1.5, 30)), QColor(128, 128, 128));
         QVERIFY(!hasColour(shot, QRect(290, 250, 80, 16), yellow));
+    }
+
+    void legendScrollsAndMatchesItsWedges()
+    {
+        start();
+        for (int i = 0; i < 16; ++i)
+            m_db->ip("10.0.0.1", "10.0.1." + std::to_string(i), "TCP", 1025, 80, 1000 + i);
+        run(kDestTraffic);
+        QVERIFY(m_prompter->messages.empty());
+        ShareLegend* legend = m_view->legend();
+        QVERIFY(legend);
+        const trawler::reports::PieLayout layout = trawler::reports::layoutPie(m_view->chart());
+        QCOMPARE(legend->lines().size(), layout.wedges.size());
+        QCOMPARE(int(layout.wedges.size()), 16);
+        // The legend ends above the hint and scrolls to its last line.
+        QVERIFY(legend->geometry().bottom() < m_view->hintFrame()->geometry().top());
+        QVERIFY(legend->verticalScrollBar()->maximum() > 0);
+        // Each line's swatch has its wedge's colour, repeats included.
+        const QImage lines = legend->widget()->grab().toImage();
+        for (int i = 0; i < 16; ++i) {
+            const auto& c = layout.wedges[i].colour;
+            QCOMPARE(lines.pixelColor(ShareLegend::swatchRect(i).center()), QColor(c.red, c.green, c.blue));
+            QCOMPARE(legend->lines()[i].text, QString::fromStdString(layout.wedges[i].legend));
+        }
+        QCOMPARE(m_frame->rowsPane()->text(), QStringLiteral("共 16 行"));
+
+        // Every hint can be read to its end: it fits, or its rectangle scrolls.
+        for (int i = 0; i < 3; ++i)
+            m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        for (int id : {kScanners, kDestTraffic}) {
+            run(id);
+            const QLabel* hint = m_view->hintStatic();
+            QVERIFY(hint);
+            const int needed = hint->heightForWidth(hint->width());
+            if (m_view->hintScroll())
+                QVERIFY(hint->height() >= needed);
+            else
+                QVERIFY2(needed <= hint->height(), qPrintable(hint->text()));
+        }
     }
 
     void pairReportsLabelBothEnds()
