@@ -1,5 +1,7 @@
 #include "CTrawlerView.h"
 
+#include "CHelpDlg.h"
+
 #include "capture/CParseDlg.h"
 #include "capture/CaptureController.h"
 #include "capture/FileChoice.h"
@@ -187,8 +189,10 @@ void CTrawlerView::OnParse()
 
 void CTrawlerView::OnHelpTopics()
 {
-    // Resolved against the current directory; a missing file does nothing.
-    const QFileInfo help(QDir::current(), QStringLiteral("Trawler.chm"));
-    if (help.exists())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help.absoluteFilePath()));
+    // The manual is built into the program; one window, raised when asked again.
+    if (!m_help)
+        m_help = new CHelpDlg(this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }

@@ -11,6 +11,7 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include "CHelpDlg.h"
 #include "ReportWorker.h"
 #include "ShareLegend.h"
 
@@ -20,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+
 
 class CaptureController;
 class ParseLauncher;
@@ -68,8 +70,9 @@ public:
     void OnCaptureStop();
     void OnParse();
 
-    // Help.
+    // Help: the manual in a window of its own.
     void OnHelpTopics();
+    CHelpDlg* helpWindow() const { return m_help; }
 
     // Reports (CTrawlerViewReports.cpp).
     void OnSelectDatabase();
@@ -184,5 +187,6 @@ private:
     bool m_bShowChart = false;
     std::shared_ptr<trawler::reports::ShareChart> m_chart; // created by the first chart report
     ReportWorker* m_worker = nullptr;
+    QPointer<CHelpDlg> m_help;
     ReportListModel* m_queryModel = nullptr;   // set while its dialog is open
 };

@@ -7,6 +7,7 @@
 #include "TempDir.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CHelpDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CTrawlerApp.h"
 #include "app/CTrawlerDoc.h"
@@ -20,6 +21,7 @@
 
 #include <QAction>
 #include <QMessageBox>
+#include <QTextBrowser>
 #include <QPushButton>
 #include <QFile>
 #include <QDir>
@@ -312,7 +314,7 @@ private slots:
         QCOMPARE(prompter.choosers[0].kind, QStringLiteral("save"));
         QCOMPARE(prompter.choosers[0].title, QStringLiteral("选择要保存mdb文件的地址"));
         QCOMPARE(prompter.choosers[0].initialName, QStringLiteral("*.mdb"));
-        QCOMPARE(prompter.choosers[0].filter, QStringLiteral("Microsoft Access文件(*.mdb)"));
+        QVERIFY(prompter.choosers[0].filter.startsWith(QStringLiteral("Microsoft Access文件(*.mdb);;")));
         QCOMPARE(prompter.choosers[1].kind, QStringLiteral("open"));
         QCOMPARE(prompter.choosers[1].title, QStringLiteral("选择要初始化的mdb文件"));
 
@@ -320,6 +322,16 @@ private slots:
         frame->routeCommand(32775);
         QCOMPARE(prompter.texts(), QStringList{"File Created."});
         QCOMPARE(prompter.messages.back().caption, QStringLiteral("Trawler"));
+
+        // A name typed without an extension gets ".mdb".
+        const QString bare = QString::fromStdString(dir.file("week"));
+        prompter.answers = {bare};
+        frame->routeCommand(32775);
+        QCOMPARE(prompter.texts().last(), QStringLiteral("File Created."));
+        QVERIFY(QFile::exists(bare + ".mdb"));
+        QVERIFY(!QFile::exists(bare));
+        prompter.messages.pop_back();
+        prompter.answers = {mdb, mdb};
 
         // The file exists now: it is refused and left as it is.
         frame->routeCommand(32775);
@@ -399,15 +411,21 @@ private slots:
         QCOMPARE(box.palette().color(QPalette::WindowText), QColor(Qt::black));
     }
 
-    void helpWithoutTheFileDoesNothing()
+    void helpTopicsOpenTheManual()
     {
         CMainFrame* frame = start();
         QVERIFY(frame);
-        trawler::test::TempDir dir;
-        const QString before = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(dir.path().string()));
         frame->routeCommand(32820);
-        QDir::setCurrent(before);
+        CHelpDlg* help = m_app->view()->helpWindow();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        // The manual is the built-in Chinese one, with every report menu in it.
+        const QString text = help->browser()->toPlainText();
+        for (const char* part : {"截包", "解析", "ICMP分析", "ARP分析", "IP流量分析", "SYN分析", "mac has changed"})
+            QVERIFY2(text.contains(QString::fromUtf8(part)), part);
+        // Asked again, the same window comes forward.
+        frame->routeCommand(32820);
+        QCOMPARE(m_app->view()->helpWindow(), help);
         QVERIFY(m_prompter->messages.empty());
     }
 
