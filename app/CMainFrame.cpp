@@ -1,6 +1,7 @@
 #include "CMainFrame.h"
 
 #include "CTrawlerView.h"
+#include "LockIndicators.h"
 
 #include "capture/CaptureController.h"
 #include "capture/PacketTally.h"
@@ -40,6 +41,8 @@ static void initImages()
 
 namespace {
 constexpr int kFirstBitmap = 130;
+// How often the lock indicators look at the keyboard.
+constexpr int kLockPollMs = 250;
 
 enum Bitmap { kLeft = 130, kBottom, kRight, kBand, kClose, kRestore, kMax, kMin, kCloseHot, kRestoreHot, kMaxHot,
               kMinHot };
@@ -209,11 +212,15 @@ bool CMainFrame::createStatusBar()
     m_wndStatusBar = new CStatusBarXP(this);
     m_paneMessage = new QLabel(tr("就绪"), m_wndStatusBar);
     m_wndStatusBar->addWidget(m_paneMessage, 1);
-    // The lock indicators: the window system does not report lock states,
-    // so they stand greyed. The bar outlines its panes itself.
-    const QStringList indicators{menuText("大写"), menuText("数字"), menuText("滚动")};
-    for (QLabel* pane : m_wndStatusBar->setIndicators(indicators))
-        pane->setEnabled(false);
+    // The lock indicators follow the keyboard where the window system tells
+    // its lock states, and stand greyed elsewhere. The bar outlines its panes
+    // itself.
+    const QStringList indicators{tr("大写"), tr("数字"), tr("滚动")};
+    const QList<QLabel*> locks = m_wndStatusBar->setIndicators(indicators);
+    showLockStates(locks, readLockStates());
+    auto* lockTimer = new QTimer(this);
+    connect(lockTimer, &QTimer::timeout, this, [locks] { showLockStates(locks, readLockStates()); });
+    lockTimer->start(kLockPollMs);
 
     // Panes left of the indicators, in this order; each shows only while it
     // has something to say.

@@ -13,6 +13,7 @@
 #include "app/CTrawlerDoc.h"
 #include "app/CTrawlerView.h"
 #include "app/Language.h"
+#include "app/LockIndicators.h"
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
 #include "skin/CSkinButton.h"
@@ -409,6 +410,32 @@ private slots:
         box.ensurePolished();
         QCOMPARE(box.palette().color(QPalette::Window), QColor(160, 180, 220));
         QCOMPARE(box.palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+
+    void lockIndicatorsShowTheKeyboard()
+    {
+        QList<QLabel*> panes;
+        std::vector<std::unique_ptr<QLabel>> owned;
+        for (int i = 0; i < 3; ++i) {
+            owned.push_back(std::make_unique<QLabel>());
+            panes << owned.back().get();
+        }
+        // Only a lock that is on reads normally.
+        LockStates states;
+        states.num = true;
+        showLockStates(panes, states);
+        QCOMPARE(panes[0]->isEnabled(), false);
+        QCOMPARE(panes[1]->isEnabled(), true);
+        QCOMPARE(panes[2]->isEnabled(), false);
+        QVERIFY(panes[1]->toolTip().isEmpty());
+        // Unknown states: all greyed, and the tooltip says why.
+        showLockStates(panes, std::nullopt);
+        for (QLabel* pane : panes) {
+            QVERIFY(!pane->isEnabled());
+            QVERIFY(!pane->toolTip().isEmpty());
+        }
+        // The offscreen platform has no keyboard to ask.
+        QVERIFY(!readLockStates());
     }
 
     void helpTopicsOpenTheManual()
