@@ -224,7 +224,7 @@ bool CMainFrame::createStatusBar()
 
     // Panes left of the indicators, in this order; each shows only while it
     // has something to say.
-    int at = 0;
+    int at = 1; // after the message pane
     const auto addPane = [this, &at](const char* name) {
         auto* pane = new QLabel(m_wndStatusBar);
         pane->setObjectName(QString::fromLatin1(name));
