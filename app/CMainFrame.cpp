@@ -4,6 +4,8 @@
 #include "LockIndicators.h"
 
 #include "capture/CaptureController.h"
+#include "capture/ParseLauncher.h"
+#include "capture/Prompter.h"
 #include "capture/PacketTally.h"
 
 #include "skin/CStatusBarXP.h"
@@ -12,6 +14,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -239,6 +242,12 @@ bool CMainFrame::createStatusBar()
     m_btnStop->setAutoRaise(true);
     m_btnStop->hide();
     m_wndStatusBar->insertPermanentWidget(at++, m_btnStop);
+    m_btnCancelParse = new QToolButton(m_wndStatusBar);
+    m_btnCancelParse->setObjectName(QStringLiteral("cancelParseButton"));
+    m_btnCancelParse->setText(tr("取消解析"));
+    m_btnCancelParse->setAutoRaise(true);
+    m_btnCancelParse->hide();
+    m_wndStatusBar->insertPermanentWidget(at++, m_btnCancelParse);
     m_paneCapture = addPane("capturePane");
     m_paneRows = addPane("rowsPane");
     m_paneDatabase = addPane("databasePane");
@@ -251,6 +260,7 @@ void CMainFrame::watchView()
 {
     CTrawlerView* view = m_view;
     connect(m_btnStop, &QToolButton::clicked, view, &CTrawlerView::cancelReport);
+    connect(m_btnCancelParse, &QToolButton::clicked, this, [view] { view->parseLauncher().cancelAll(); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, view, [view] {
         if (view->isBusy())
@@ -348,6 +358,36 @@ void CMainFrame::endParseProgress(int runId)
 {
     m_parses.remove(runId);
     updateMessagePane();
+    // The operator asked to leave once the parses were over.
+    if (m_parses.isEmpty() && m_closeWhenParsed)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    ParseLauncher& parses = m_view->parseLauncher();
+    if (parses.runningCount() == 0) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    // A parse must not go on invisibly once the window is gone: it is
+    // cancelled (rolled back), or the window waits for it.
+    event->ignore();
+    if (m_closeWhenParsed)
+        return;
+    QStringList choices;
+    if (parses.canCancel())
+        choices << tr("取消解析并退出");
+    choices << tr("等待解析完成后退出") << tr("不退出");
+    const int choice = m_view->prompter().choose(
+        this, QString::fromLatin1(kAppTitle),
+        tr("正在解析 %n 个文件. 取消解析, 还是等待解析完成后退出?", nullptr, parses.runningCount()), choices);
+    if (choice < 0 || choices[choice] == tr("不退出"))
+        return;
+    if (choices[choice] == tr("取消解析并退出"))
+        parses.cancelAll();
+    m_closeWhenParsed = true;
+    updateMessagePane();
 }
 
 void CMainFrame::updateMessagePane()
@@ -355,6 +395,7 @@ void CMainFrame::updateMessagePane()
     if (!m_paneMessage)
         return;
     if (m_parses.isEmpty()) {
+        m_btnCancelParse->hide();
         if (m_view && m_view->isBusy())
             m_paneMessage->setText(tr("正在查询..."));
         else if (!m_lastCapture.isEmpty())
@@ -363,7 +404,10 @@ void CMainFrame::updateMessagePane()
             m_paneMessage->setText(tr("就绪"));
         return;
     }
+    m_btnCancelParse->setVisible(m_view && m_view->parseLauncher().canCancel());
     QStringList parts;
+    if (m_closeWhenParsed)
+        parts << tr("解析完成后退出");
     for (const ParseEntry& entry : m_parses)
         parts << tr("正在解析 %1: %2%").arg(QFileInfo(entry.file).fileName()).arg(entry.percent);
     m_paneMessage->setText(parts.join(QStringLiteral("    ")));

@@ -57,6 +57,8 @@ public:
     QLabel* saveDirPane() const { return m_paneSaveDir; }
     QLabel* capturePane() const { return m_paneCapture; }
     QToolButton* stopButton() const { return m_btnStop; }
+    // Cancels the running parses; shown while any runs.
+    QToolButton* cancelParseButton() const { return m_btnCancelParse; }
     QAction* action(int id) const { return m_actions.value(id); }
 
     // Sends a command to its handler; false for an unknown id.
@@ -89,6 +91,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -117,6 +120,8 @@ private:
     QLabel* m_paneSaveDir = nullptr;
     QLabel* m_paneCapture = nullptr;
     QToolButton* m_btnStop = nullptr;
+    QToolButton* m_btnCancelParse = nullptr;
+    bool m_closeWhenParsed = false;   // the operator chose to wait for the parses, then leave
     QTimer* m_captureTimer = nullptr;
     std::unique_ptr<PacketTally> m_tally;
     QString m_lastCapture;   // "file: N packets" after a capture ended

@@ -78,3 +78,17 @@ bool ParseLauncher::isWriting(const QString& databaseFile) const
             return true;
     return false;
 }
+
+bool ParseLauncher::canCancel() const
+{
+    for (const auto& entry : m_runs)
+        if (!entry.second->canCancel())
+            return false;
+    return true;
+}
+
+void ParseLauncher::cancelAll()
+{
+    for (auto& entry : m_runs)
+        entry.second->requestCancel();
+}

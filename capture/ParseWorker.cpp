@@ -54,3 +54,12 @@ void ParseWorker::onProgress(void* context, unsigned long long bytesRead, unsign
         emit self->progress(self->m_id, percent);
     }
 }
+
+bool ParseWorker::canCancel() const
+{
+    return false;
+}
+
+void ParseWorker::requestCancel()
+{
+}

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QAbstractButton>
+#include <QPushButton>
 #include <QMessageBox>
 
 namespace {
@@ -63,4 +65,14 @@ QString WidgetPrompter::directory(QWidget* parent, const QString& title, const Q
 int WidgetPrompter::exec(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+int WidgetPrompter::choose(QWidget* parent, const QString& caption, const QString& text, const QStringList& choices)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << static_cast<QAbstractButton*>(box.addButton(choice, QMessageBox::AcceptRole));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
 }
