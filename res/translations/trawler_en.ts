@@ -84,6 +84,14 @@
     </message>
 </context>
 <context>
+    <name>CHelpDlg</name>
+    <message>
+        <location filename="../../app/CHelpDlg.cpp" line="9"/>
+        <source>帮助主题</source>
+        <translation type="unfinished">Help topics</translation>
+    </message>
+</context>
+<context>
     <name>CIpMacDlg</name>
     <message>
         <location filename="../../app/CIpMacDlg.cpp" line="24"/>
@@ -109,83 +117,133 @@
 <context>
     <name>CMainFrame</name>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="77"/>
+        <location filename="../../app/CMainFrame.cpp" line="84"/>
         <source>还原(&amp;R)</source>
         <translation>&amp;Restore</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="79"/>
+        <location filename="../../app/CMainFrame.cpp" line="86"/>
         <source>移动(&amp;M)</source>
         <translation>&amp;Move</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="81"/>
+        <location filename="../../app/CMainFrame.cpp" line="88"/>
         <source>大小(&amp;S)</source>
         <translation>&amp;Size</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="83"/>
+        <location filename="../../app/CMainFrame.cpp" line="90"/>
         <source>最小化(&amp;N)</source>
         <translation>Mi&amp;nimize</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="85"/>
+        <location filename="../../app/CMainFrame.cpp" line="92"/>
         <source>最大化(&amp;X)</source>
         <translation>Ma&amp;ximize</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="89"/>
+        <location filename="../../app/CMainFrame.cpp" line="96"/>
         <source>关闭(&amp;C)</source>
         <translation>&amp;Close</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="209"/>
-        <location filename="../../app/CMainFrame.cpp" line="355"/>
+        <location filename="../../app/CMainFrame.cpp" line="216"/>
+        <location filename="../../app/CMainFrame.cpp" line="404"/>
         <source>就绪</source>
         <translation>Ready</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="229"/>
+        <location filename="../../app/CMainFrame.cpp" line="221"/>
+        <source>大写</source>
+        <translation>CAP</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMainFrame.cpp" line="221"/>
+        <source>数字</source>
+        <translation>NUM</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMainFrame.cpp" line="221"/>
+        <source>滚动</source>
+        <translation>SCRL</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMainFrame.cpp" line="240"/>
         <source>停止</source>
         <translation>Stop</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="230"/>
+        <location filename="../../app/CMainFrame.cpp" line="241"/>
         <source>停止正在运行的报表或查询 (Esc)</source>
         <translation>Stop the running report or query (Esc)</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="262"/>
+        <location filename="../../app/CMainFrame.cpp" line="247"/>
+        <source>取消解析</source>
+        <translation>Cancel parse</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMainFrame.cpp" line="280"/>
         <source>%1: %2 个包</source>
         <translation>%1: %2 packets</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="274"/>
+        <location filename="../../app/CMainFrame.cpp" line="292"/>
         <source>共 %1 行</source>
         <translation>%1 rows</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="281"/>
+        <location filename="../../app/CMainFrame.cpp" line="299"/>
         <source>数据库: %1</source>
         <translation>Database: %1</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="288"/>
+        <location filename="../../app/CMainFrame.cpp" line="306"/>
         <source>保存目录: %1</source>
         <translation>Save folder: %1</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="311"/>
+        <location filename="../../app/CMainFrame.cpp" line="329"/>
         <source>正在截包: %1 个包</source>
         <translation>Capturing: %1 packets</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="351"/>
+        <location filename="../../app/CMainFrame.cpp" line="380"/>
+        <location filename="../../app/CMainFrame.cpp" line="387"/>
+        <source>取消解析并退出</source>
+        <translation>Cancel the parse and quit</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMainFrame.cpp" line="381"/>
+        <source>等待解析完成后退出</source>
+        <translation>Quit when the parse is done</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMainFrame.cpp" line="381"/>
+        <location filename="../../app/CMainFrame.cpp" line="385"/>
+        <source>不退出</source>
+        <translation>Do not quit</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../../app/CMainFrame.cpp" line="384"/>
+        <source>正在解析 %n 个文件. 取消解析, 还是等待解析完成后退出?</source>
+        <translation>
+            <numerusform>%n file is being parsed. Cancel the parse, or quit once it is done?</numerusform>
+            <numerusform>%n files are being parsed. Cancel the parses, or quit once they are done?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../../app/CMainFrame.cpp" line="400"/>
         <source>正在查询...</source>
         <translation>Querying...</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="360"/>
+        <location filename="../../app/CMainFrame.cpp" line="410"/>
+        <source>解析完成后退出</source>
+        <translation>Quitting when the parse is done</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMainFrame.cpp" line="412"/>
         <source>正在解析 %1: %2%</source>
         <translation>Parsing %1: %2%</translation>
     </message>
@@ -193,38 +251,38 @@
 <context>
     <name>CParseDlg</name>
     <message>
-        <location filename="../../capture/CParseDlg.cpp" line="20"/>
+        <location filename="../../capture/CParseDlg.cpp" line="22"/>
         <source>要解析的CAP文件位置:</source>
         <translation>Capture file to parse:</translation>
     </message>
     <message>
-        <location filename="../../capture/CParseDlg.cpp" line="21"/>
+        <location filename="../../capture/CParseDlg.cpp" line="23"/>
         <source>要存放的MDB文件位置:</source>
         <translation>Database file to store into:</translation>
     </message>
     <message>
-        <location filename="../../capture/CParseDlg.cpp" line="22"/>
-        <location filename="../../capture/CParseDlg.cpp" line="23"/>
+        <location filename="../../capture/CParseDlg.cpp" line="24"/>
+        <location filename="../../capture/CParseDlg.cpp" line="25"/>
         <source>浏览...</source>
         <translation>Browse...</translation>
     </message>
     <message>
-        <location filename="../../capture/CParseDlg.cpp" line="24"/>
+        <location filename="../../capture/CParseDlg.cpp" line="26"/>
         <source>开始解析</source>
         <translation>Start parse</translation>
     </message>
     <message>
-        <location filename="../../capture/CParseDlg.cpp" line="25"/>
+        <location filename="../../capture/CParseDlg.cpp" line="27"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
     <message>
-        <location filename="../../capture/CParseDlg.cpp" line="71"/>
+        <location filename="../../capture/CParseDlg.cpp" line="73"/>
         <source>选择要解析的cap文件</source>
         <translation>Capture file to parse</translation>
     </message>
     <message>
-        <location filename="../../capture/CParseDlg.cpp" line="77"/>
+        <location filename="../../capture/CParseDlg.cpp" line="79"/>
         <source>选择要存储的mdb文件</source>
         <translation>Database file to store into</translation>
     </message>
@@ -250,32 +308,32 @@
 <context>
     <name>CTrawlerView</name>
     <message>
-        <location filename="../../app/CTrawlerView.cpp" line="114"/>
+        <location filename="../../app/CTrawlerView.cpp" line="117"/>
         <source>选择要保存mdb文件的地址</source>
         <translation>Where to save the database file</translation>
     </message>
     <message>
-        <location filename="../../app/CTrawlerView.cpp" line="133"/>
+        <location filename="../../app/CTrawlerView.cpp" line="136"/>
         <source>选择要初始化的mdb文件</source>
         <translation>Database file to initialise</translation>
     </message>
     <message>
-        <location filename="../../app/CTrawlerViewReports.cpp" line="132"/>
+        <location filename="../../app/CTrawlerViewReports.cpp" line="138"/>
         <source>选择mdb文件</source>
         <translation>Choose the database file</translation>
     </message>
     <message>
-        <location filename="../../app/CTrawlerViewReports.cpp" line="188"/>
+        <location filename="../../app/CTrawlerViewReports.cpp" line="232"/>
         <source>自定义查询:</source>
         <translation>Query:</translation>
     </message>
     <message>
-        <location filename="../../app/CTrawlerViewReports.cpp" line="203"/>
+        <location filename="../../app/CTrawlerViewReports.cpp" line="247"/>
         <source>开始查询</source>
-        <translation>Run query</translation>
+        <translation>Run</translation>
     </message>
     <message>
-        <location filename="../../app/CTrawlerViewReports.cpp" line="243"/>
+        <location filename="../../app/CTrawlerViewReports.cpp" line="287"/>
         <source>正在解析写入此数据库, 结果在解析完成后出现.</source>
         <translation>A parse is writing this database; the results appear once it has finished.</translation>
     </message>
@@ -602,7 +660,15 @@
     <message>
         <location filename="../../app/CommandTable.cpp" line="99"/>
         <source>开始查询</source>
-        <translation>Run query</translation>
+        <translation>Run</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <location filename="../../app/LockIndicators.cpp" line="53"/>
+        <source>此平台不提供键盘锁定状态</source>
+        <translation>This platform does not report the keyboard's lock states</translation>
     </message>
 </context>
 </TS>
