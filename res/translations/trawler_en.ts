@@ -88,7 +88,7 @@
     <message>
         <location filename="../../app/CHelpDlg.cpp" line="9"/>
         <source>帮助主题</source>
-        <translation type="unfinished">Help topics</translation>
+        <translation>Help topics</translation>
     </message>
 </context>
 <context>
