@@ -489,6 +489,32 @@ private slots:
         QCOMPARE(model->rowCount(), kRows);
         QVERIFY(m_prompter->messages.empty());
 
+        // The free query's result dialog reaches its last row the same way.
+        bool reached = false;
+        qulonglong counted = 0;
+        m_prompter->onExec = [&](QDialog& dialog) {
+            auto& result = dynamic_cast<CQueryResultDlg&>(dialog);
+            auto* rows = qobject_cast<ReportListModel*>(result.list()->model());
+            result.show();
+            if (!QTest::qWaitFor([rows] { return rows->totalRows().has_value(); }, 20000))
+                return int(QDialog::Rejected);
+            counted = *rows->totalRows();
+            result.list()->setFocus();
+            QTest::keyClick(result.list(), Qt::Key_End, Qt::ControlModifier);
+            result.list()->viewport()->repaint();
+            reached = QTest::qWaitFor([&] { return rows->cellText(kRows - 1, 0) == QStringLiteral("t%1").arg(kRows - 1); },
+                                      20000) &&
+                      result.list()->currentIndex().row() == kRows - 1;
+            return int(QDialog::Rejected);
+        };
+        m_view->queryEdit()->setPlainText("select Tm from icmp order by rowid");
+        run(ID_CUSTOM_QUERY);
+        QCOMPARE(counted, qulonglong(kRows));
+        QVERIFY(reached);
+        m_prompter->onExec = nullptr;
+        // Closing the dialog ends its reading; the report's count shows again.
+        QCOMPARE(m_frame->rowsPane()->text(), QStringLiteral("共 200000 行"));
+
         // A cut cell has its whole text as a tooltip; a cell that fits has none.
         list->scrollToTop();
         QVERIFY(!reportCellIsCut(list, model->index(0, 0)));
