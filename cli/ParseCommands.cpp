@@ -3,6 +3,7 @@
 
 #include "parse/ParseRun.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,11 +14,30 @@ namespace trawler::cli {
 
 namespace {
 
+// Set by Ctrl-C while a run lasts; the run reads it between frames.
+int g_cancel = 0;
+
+void onInterrupt(int)
+{
+    parse::requestCancel(&g_cancel);
+}
+
+// One line on standard error for a command that failed. (To be folded into
+// the command line's common failure report.)
+void reportParseFailure(const std::string& what, std::string_view why)
+{
+    std::string line(why);
+    for (char& c : line)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    std::cerr << "trawler-cli: " << what << ": " << line << '\n';
+}
+
 // Prints the run's message; on a terminal, a progress bar on standard error.
 class ConsoleListener : public parse::RunListener {
 public:
-    explicit ConsoleListener(bool showProgress)
-        : m_showProgress(showProgress), m_start(std::chrono::steady_clock::now())
+    ConsoleListener(bool showProgress, std::string what)
+        : m_showProgress(showProgress), m_what(std::move(what)), m_start(std::chrono::steady_clock::now())
     {
     }
 
@@ -25,9 +45,21 @@ public:
     {
         clearBar();
         // Success goes to standard output, refusals and failures to standard error.
-        std::ostream& out = caption == "Finish" ? std::cout : std::cerr;
-        out << text << '\n';
-        out.flush();
+        if (caption == "Finish") {
+            std::cout << text << '\n';
+            std::cout.flush();
+        } else {
+            reportParseFailure(m_what, text);
+        }
+    }
+
+    void notice(std::string_view text) override
+    {
+        if (text.empty())
+            return;
+        clearBar();
+        std::cerr << text << '\n';
+        std::cerr.flush();
     }
 
     void progress(std::uint64_t bytesRead, std::uint64_t fileSize, std::uint64_t framesRead) override
@@ -67,6 +99,7 @@ private:
     }
 
     bool m_showProgress;
+    std::string m_what;
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_lastDraw;
@@ -74,8 +107,20 @@ private:
 
 int runParseCommand(const std::string& capture, const std::string& database)
 {
-    ConsoleListener listener(::isatty(STDERR_FILENO) == 1);
-    const parse::RunResult result = parse::runParse(capture, database, listener);
+    ConsoleListener listener(::isatty(STDERR_FILENO) == 1, capture);
+    // Ctrl-C cancels the run, which then rolls back; a second one ends the
+    // program at once (the handler resets itself).
+    struct sigaction cancel {};
+    struct sigaction previous {};
+    cancel.sa_handler = onInterrupt;
+    cancel.sa_flags = SA_RESETHAND;
+    sigemptyset(&cancel.sa_mask);
+    __atomic_store_n(&g_cancel, 0, __ATOMIC_RELAXED);
+    ::sigaction(SIGINT, &cancel, &previous);
+    parse::RunOptions options;
+    options.cancel = &g_cancel;
+    const parse::RunResult result = parse::runParse(capture, database, listener, options);
+    ::sigaction(SIGINT, &previous, nullptr);
     // A file that ends in a reading error had its frames stored, but the
     // command did not take in the whole file: that is not a success.
     return result.outcome == TRAWLER_PARSE_COMPLETE ? 0 : 1;
@@ -89,7 +134,9 @@ void registerParseCommand(CLI::App& app, int& status)
     auto database = std::make_shared<std::string>();
     CLI::App* parse = app.add_subcommand(
         "parse", "Decode a capture file (libpcap or pcapng, Ethernet) into a database file's tables");
-    parse->add_option("CAPTURE", *capture, "Capture file; its path is recorded as given")->required();
+    parse->add_option("CAPTURE", *capture,
+                      "Capture file (a regular file; \"-\" is a file name); its absolute path is recorded")
+        ->required();
     parse->add_option("DB", *database, "Database file with its tables already created")->required();
     parse->callback([capture, database, &status] { status = runParseCommand(*capture, *database); });
 }

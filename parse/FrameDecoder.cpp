@@ -27,34 +27,48 @@ void decodeIpv4(const FrameView& frame, std::size_t wireLength, DecodedFrame& ou
         out.frameClass = FrameClass::ShortIp;
         return;
     }
+    const std::uint8_t versionIhl = frame.u8(offsets::kIpVersionIhl);
+    const std::uint8_t ihl = versionIhl & 0x0f;
+    if ((versionIhl >> 4) != kIpVersion4 || ihl < kMinimumIhl) {
+        out.frameClass = FrameClass::BadIp;
+        return;
+    }
     out.frameClass = FrameClass::Ip;
     out.totalLength = frame.be16(offsets::kIpTotalLength);
     out.protocol = frame.u8(offsets::kIpProtocol);
     out.sourceIp = frame.be32(offsets::kIpSource);
     out.destIp = frame.be32(offsets::kIpDestination);
 
+    // A later fragment carries no transport header, only the middle of the
+    // datagram's payload (RFC 791): nothing more is read from it.
+    if ((frame.be16(offsets::kIpFragment) & kFragmentOffsetMask) != 0) {
+        out.transport = Transport::Other;
+        return;
+    }
+
+    const std::size_t transport = offsets::kEthernetEnd + std::size_t{4} * ihl;
     switch (out.protocol) {
     case kProtocolIcmp:
         // Only the two bytes that are named must have been captured.
-        if (!frame.has(0, offsets::kIcmpEnd)) {
+        if (!frame.has(transport, offsets::kIcmpLength)) {
             out.transport = Transport::Truncated;
             return;
         }
         out.transport = Transport::Icmp;
-        out.icmpType = frame.u8(offsets::kIcmpType);
-        out.icmpCode = frame.u8(offsets::kIcmpCode);
+        out.icmpType = frame.u8(transport + offsets::kIcmpType);
+        out.icmpCode = frame.u8(transport + offsets::kIcmpCode);
         return;
     case kProtocolTcp:
     case kProtocolUdp:
-        if (wireLength < offsets::kTransportEnd || !frame.has(0, offsets::kTransportEnd)) {
+        if (wireLength < transport + offsets::kTransportLength || !frame.has(transport, offsets::kTransportLength)) {
             out.transport = Transport::Truncated;
             return;
         }
-        out.sourcePort = frame.be16(offsets::kSourcePort);
-        out.destPort = frame.be16(offsets::kDestPort);
+        out.sourcePort = frame.be16(transport + offsets::kSourcePort);
+        out.destPort = frame.be16(transport + offsets::kDestPort);
         if (out.protocol == kProtocolTcp) {
             out.transport = Transport::Tcp;
-            out.syn = (frame.u8(offsets::kTcpFlags) & kTcpFlagSyn) != 0;
+            out.syn = (frame.u8(transport + offsets::kTcpFlags) & kTcpFlagSyn) != 0;
         } else {
             out.transport = Transport::Udp;
         }

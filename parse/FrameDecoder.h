@@ -4,9 +4,9 @@
 
 namespace trawler::parse {
 
-// Fixed positions in an Ethernet II frame (byte 0 is the first byte of the
-// destination MAC). The IPv4 header is taken to be 20 bytes long whatever its
-// IHL field says, so the transport header is always read at byte 34.
+// Positions in an Ethernet II frame (byte 0 is the first byte of the
+// destination MAC). The transport header starts where the IPv4 header's IHL
+// field says (14 + 4 x IHL); its fields are given relative to that start.
 namespace offsets {
 constexpr std::size_t kEtherType = 12;        // 2 bytes
 constexpr std::size_t kEthernetEnd = 14;
@@ -18,22 +18,29 @@ constexpr std::size_t kArpTargetMac = 32;     // 6 bytes
 constexpr std::size_t kArpTargetIp = 38;      // 4 bytes
 constexpr std::size_t kArpEnd = 42;
 // IPv4 (RFC 791).
+constexpr std::size_t kIpVersionIhl = 14;     // version (high nibble), IHL in 32-bit words
 constexpr std::size_t kIpTotalLength = 16;    // 2 bytes
+constexpr std::size_t kIpFragment = 20;       // flags (3 bits), fragment offset (13 bits)
 constexpr std::size_t kIpProtocol = 23;       // 1 byte
 constexpr std::size_t kIpSource = 26;         // 4 bytes
 constexpr std::size_t kIpDestination = 30;    // 4 bytes
-constexpr std::size_t kIpEnd = 34;
+constexpr std::size_t kIpEnd = 34;           // the end of a header without options
+// Relative to the transport header.
 // ICMP (RFC 792): type and code are the first two bytes.
-constexpr std::size_t kIcmpType = 34;
-constexpr std::size_t kIcmpCode = 35;
-constexpr std::size_t kIcmpEnd = 36;
+constexpr std::size_t kIcmpType = 0;
+constexpr std::size_t kIcmpCode = 1;
+constexpr std::size_t kIcmpLength = 2;
 // TCP (RFC 793) and UDP (RFC 768): ports first; TCP flags in header byte 13.
-constexpr std::size_t kSourcePort = 34;       // 2 bytes
-constexpr std::size_t kDestPort = 36;         // 2 bytes
-constexpr std::size_t kTcpFlags = 47;
-// TCP and UDP alike need 20 bytes after the IPv4 header (the minimal TCP header).
-constexpr std::size_t kTransportEnd = 54;
+constexpr std::size_t kSourcePort = 0;        // 2 bytes
+constexpr std::size_t kDestPort = 2;          // 2 bytes
+constexpr std::size_t kTcpFlags = 13;
+// TCP and UDP alike need 20 bytes of transport header (the minimal TCP header).
+constexpr std::size_t kTransportLength = 20;
 } // namespace offsets
+
+constexpr std::uint8_t kIpVersion4 = 4;
+constexpr std::uint8_t kMinimumIhl = 5; // 20 bytes, a header without options
+constexpr std::uint16_t kFragmentOffsetMask = 0x1fff;
 
 constexpr std::uint16_t kEtherTypeIpv4 = 0x0800;
 constexpr std::uint16_t kEtherTypeArp = 0x0806;
@@ -49,6 +56,7 @@ enum class FrameClass : std::uint8_t {
     ShortArp, // ARP whose 28-byte message was not wholly captured: Corrupted, no row
     Arp,      // Arp, one arp row
     ShortIp,  // IPv4 under 34 bytes (wire or captured): Corrupted, no row
+    BadIp,    // EtherType IPv4 but version not 4 or IHL under 5: Corrupted, no row
     Ip,       // Ip, one ip row; see Transport
 };
 
@@ -57,7 +65,7 @@ enum class Transport : std::uint8_t {
     Icmp,      // Icmp: icmp row, then ip row
     Tcp,       // Tcp: ip row with ports; a syn row first when SYN is set
     Udp,       // Udp: ip row with ports
-    Other,     // Ipother: ip row without ports
+    Other,     // Ipother: ip row without ports (also every fragment but the first)
     Truncated, // ICMP, TCP or UDP too short for its fields: Corrupted, ip row without ports
 };
 

@@ -46,15 +46,19 @@ RowWriter::RowWriter(db::Database& database)
 {
 }
 
-bool RowWriter::isRecorded(std::string_view captureFile)
+bool RowWriter::isRecorded(std::string_view canonicalPath, std::string_view givenPath)
 {
-    // The path is compared byte for byte: "a.cap " is another file than
+    // Names are compared byte for byte: "a.cap " is another file than
     // "a.cap". A stored name matches when it is the path exactly, or the path
-    // padded with blanks as fixed-width columns may hold it. Both comparisons
-    // are binary, not the column's blank-insensitive collation.
-    db::Statement st = m_db.prepare(
-        "select count(*) from history where Filename = ?1 collate binary or rtrim(Filename, ' ') = ?1");
-    st.bindTextUnowned(1, captureFile);
+    // padded with blanks as fixed-width columns may hold it; both comparisons
+    // are binary, not the column's blank-insensitive collation. Runs record
+    // the canonical path; names recorded before that are the paths as the
+    // operator gave them, so the given spelling is looked for as well.
+    db::Statement st = m_db.prepare("select count(*) from history where Filename = ?1 collate binary "
+                                    "or rtrim(Filename, ' ') = ?1 or Filename = ?2 collate binary "
+                                    "or rtrim(Filename, ' ') = ?2");
+    st.bindTextUnowned(1, canonicalPath);
+    st.bindTextUnowned(2, givenPath);
     return st.step() && st.value(0).toInt() > 0;
 }
 
@@ -140,14 +144,11 @@ void RowWriter::writeCounters(const RunCounters& counters, const std::optional<s
 {
     db::Statement st = m_db.prepare("insert into pccount (Starttm, Endtm, Total, Ethother, Corrupted, Arp, Ip, Tcp, "
                                     "Udp, Icmp, Ipother) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    if (startTime)
-        st.bindTextUnowned(1, *startTime);
-    else
-        st.bindNull(1);
-    if (endTime)
-        st.bindTextUnowned(2, *endTime);
-    else
-        st.bindNull(2);
+    // A time without a text form (see TimeTextCache) is NULL here as in Tm.
+    const std::string start = startTime.value_or(std::string());
+    const std::string end = endTime.value_or(std::string());
+    bindTextOrNull(st, 1, start);
+    bindTextOrNull(st, 2, end);
     bindCount(st, 3, counters.total, "Total");
     bindCount(st, 4, counters.ethOther, "Ethother");
     bindCount(st, 5, counters.corrupted, "Corrupted");

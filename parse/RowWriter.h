@@ -18,15 +18,16 @@ class RowWriter {
 public:
     explicit RowWriter(db::Database& database);
 
-    // True when `captureFile` is in the history table already. The column
-    // compares without regard to trailing blanks and with letter case.
-    bool isRecorded(std::string_view captureFile);
+    // True when the file is in the history table already, under its
+    // canonical path or (recorded by an older version) the path as given.
+    bool isRecorded(std::string_view canonicalPath, std::string_view givenPath);
     void recordHistory(std::string_view captureFile);
 
     // The rows of one decoded frame: arp; or icmp/syn first, then ip.
     void writeFrame(const DecodedFrame& frame, std::string_view timeText);
 
-    // The run's pccount row; a time that is absent (no frames) stays NULL.
+    // The run's pccount row; a time that is absent (no frames) or has no
+    // text form stays NULL.
     void writeCounters(const RunCounters& counters, const std::optional<std::string>& startTime,
                        const std::optional<std::string>& endTime);
 

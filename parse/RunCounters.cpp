@@ -8,6 +8,7 @@ void RunCounters::count(const DecodedFrame& frame)
     case FrameClass::Short:
     case FrameClass::ShortArp:
     case FrameClass::ShortIp:
+    case FrameClass::BadIp:
         ++corrupted;
         return;
     case FrameClass::EthOther:

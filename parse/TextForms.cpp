@@ -15,6 +15,7 @@ char* putDecimal(char* p, unsigned v)
 }
 
 constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr int kLastYear = 9999;
 
 } // namespace
 
@@ -57,7 +58,9 @@ std::string_view TimeTextCache::text(std::int64_t seconds)
         const std::time_t t = static_cast<std::time_t>(seconds);
         std::tm local {};
         m_length = 0;
-        if (localtime_r(&t, &local))
+        // The stored form is fixed-width (text order is time order): a time
+        // before 1970 or after the year 9999 has none and is stored as NULL.
+        if (seconds >= 0 && localtime_r(&t, &local) && local.tm_year <= kLastYear - 1900)
             m_length = std::strftime(m_text, sizeof m_text, "%Y-%m-%d %H:%M:%S", &local);
         m_text[m_length] = '\0';
     }

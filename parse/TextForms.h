@@ -20,7 +20,8 @@ std::size_t formatIpv4(std::uint32_t address, char (&out)[kIpv4TextSize]);
 // Six lower-case two-digit hexadecimal bytes joined by hyphens.
 std::size_t formatMac(const std::uint8_t (&mac)[6], char (&out)[kMacTextSize]);
 
-// Local time of a capture timestamp as "%Y-%m-%d %H:%M:%S". Frames come in
+// Local time of a capture timestamp as "%Y-%m-%d %H:%M:%S", or an empty text
+// for a time before 1970 or after the year 9999. Frames come in
 // runs of the same second, so the text is remade (localtime_r) only when the
 // second changes.
 class TimeTextCache {

@@ -122,8 +122,8 @@ std::vector<Row> tableRows(db::Database& database, const std::string& sql)
 }
 
 // The rows and counters that our rules give for the fields tshark decoded.
-// A field tshark cannot give at our fixed positions (options, later
-// fragments, another IP version) is left empty and not compared.
+// A field tshark leaves empty (a first fragment it did not decode) is not
+// compared.
 struct Expected {
     std::map<std::string, std::int64_t> counts;
     std::vector<Row> arp, ip, icmp, syn;
@@ -177,35 +177,44 @@ std::optional<Expected> expectedFromTshark(const fs::path& file)
                 ++e.counts["Corrupted"];
                 continue;
             }
+            if (f["ip.version"].empty() || f["ip.hdr_len"].empty())
+                return std::nullopt; // tshark did not decode the header
+            const long headerLength = std::stol(f["ip.hdr_len"]);
+            if (f["ip.version"] != "4" || headerLength < 20) {
+                ++e.counts["Corrupted"];
+                continue;
+            }
             ++e.counts["Ip"];
-            if (f["ip.version"] != "4" || f["ip.proto"].empty())
-                return std::nullopt; // the fixed positions cannot be compared for this file
+            if (f["ip.proto"].empty())
+                return std::nullopt;
             const int proto = std::stoi(f["ip.proto"]);
-            const bool plain = f["ip.hdr_len"] == "20" && (f["ip.frag_offset"].empty() || f["ip.frag_offset"] == "0");
+            const long transport = 14 + headerLength;
             Row ipRow = {tm, f["ip.src"], f["ip.dst"], "", "", "", f["ip.len"]};
-            if (proto == 1) {
-                if (captured < 36) {
+            if (!f["ip.frag_offset"].empty() && f["ip.frag_offset"] != "0") {
+                // A later fragment: no transport header to read.
+                ++e.counts["Ipother"];
+            } else if (proto == 1) {
+                if (captured < transport + 2) {
                     ++e.counts["Corrupted"];
                 } else {
                     ++e.counts["Icmp"];
-                    e.icmp.push_back({tm, f["ip.src"], f["ip.dst"], plain ? f["icmp.type"] : "",
-                                      plain ? f["icmp.code"] : "", f["ip.len"]});
+                    e.icmp.push_back({tm, f["ip.src"], f["ip.dst"], f["icmp.type"], f["icmp.code"], f["ip.len"]});
                 }
             } else if (proto == 6 || proto == 17) {
-                if (wire < 54 || captured < 54) {
+                if (wire < transport + 20 || captured < transport + 20) {
                     ++e.counts["Corrupted"];
                 } else {
                     const bool tcp = proto == 6;
                     ++e.counts[tcp ? "Tcp" : "Udp"];
-                    const std::string sport = plain ? f[tcp ? "tcp.srcport" : "udp.srcport"] : "";
-                    const std::string dport = plain ? f[tcp ? "tcp.dstport" : "udp.dstport"] : "";
+                    const std::string sport = f[tcp ? "tcp.srcport" : "udp.srcport"];
+                    const std::string dport = f[tcp ? "tcp.dstport" : "udp.dstport"];
+                    if (tcp && f["tcp.flags.syn"].empty())
+                        return std::nullopt; // a first fragment tshark left undecoded: rows cannot be paired
                     ipRow[3] = tcp ? "TCP" : "UDP";
                     ipRow[4] = sport;
                     ipRow[5] = dport;
-                    if (tcp && plain && f["tcp.flags.syn"] == "1")
+                    if (tcp && f["tcp.flags.syn"] == "1")
                         e.syn.push_back({tm, f["ip.src"], f["ip.dst"], sport, dport});
-                    if (tcp && !plain)
-                        return std::nullopt; // the SYN bit is not at byte 47: rows cannot be paired
                 }
             } else {
                 ++e.counts["Ipother"];

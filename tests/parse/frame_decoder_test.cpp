@@ -158,16 +158,103 @@ TEST(FrameDecoder, TcpFlagsPortsAndHeaderOptions)
     EXPECT_EQ(high.sourcePort, 65535);
     EXPECT_EQ(high.destPort, 40000);
 
-    // Header options do not move the fixed positions: byte 34 is still read.
-    Frame withOptions(64);
-    withOptions.ipv4(17, {192, 168, 0, 7}, {192, 168, 0, 255}, 50, 6).u16(34, 1234).u16(36, 4321);
-    const DecodedFrame d = decode(withOptions);
-    EXPECT_EQ(d.transport, Transport::Udp);
-    EXPECT_EQ(d.sourcePort, 1234);
-    EXPECT_EQ(d.destPort, 4321);
-    EXPECT_EQ(d.sourceIp, 0xc0a80007u);
-    EXPECT_EQ(d.destIp, 0xc0a800ffu);
-    EXPECT_EQ(d.totalLength, 50);
+}
+
+// A datagram with an IPv4 header of `ihl` words whose transport header holds
+// ports 1234 -> 4321 (TCP: SYN; ICMP: type 3, code 1); the option bytes, where
+// the transport header would sit without options, hold decoys.
+Frame withHeaderLength(std::uint8_t protocol, std::uint8_t ihl, std::size_t size)
+{
+    Frame f(size);
+    f.ipv4(protocol, {192, 168, 0, 7}, {192, 168, 0, 255}, 50, ihl);
+    for (std::size_t at = 34; at < 14 + 4u * ihl; ++at)
+        f.u8(at, 0xee);
+    const std::size_t t = 14 + 4u * ihl;
+    if (protocol == 1)
+        return f.u8(t, 3).u8(t + 1, 1);
+    return f.u16(t, 1234).u16(t + 2, 4321).u8(t + 13, 0x02);
+}
+
+TEST(FrameDecoder, TheTransportHeaderStartsWhereTheIhlSays)
+{
+    for (std::uint8_t ihl = 5; ihl <= 15; ++ihl) {
+        SCOPED_TRACE("IHL " + std::to_string(ihl));
+        const std::size_t t = 14 + 4u * ihl;
+        for (std::uint8_t protocol : {6, 17}) {
+            const DecodedFrame whole = decode(withHeaderLength(protocol, ihl, t + 20));
+            EXPECT_EQ(whole.transport, protocol == 6 ? Transport::Tcp : Transport::Udp);
+            EXPECT_EQ(whole.sourcePort, 1234);
+            EXPECT_EQ(whole.destPort, 4321);
+            EXPECT_EQ(whole.syn, protocol == 6);
+            // 20 transport bytes are needed on the wire and in the capture.
+            const Frame cut = withHeaderLength(protocol, ihl, t + 19);
+            EXPECT_EQ(decode(cut).transport, Transport::Truncated);
+            EXPECT_EQ(decode(withHeaderLength(protocol, ihl, t + 20), t + 20, t + 19).transport, Transport::Truncated);
+            EXPECT_EQ(decode(withHeaderLength(protocol, ihl, t + 20), t + 19, t + 20).transport, Transport::Truncated);
+        }
+        const DecodedFrame icmp = decode(withHeaderLength(1, ihl, t + 2));
+        EXPECT_EQ(icmp.transport, Transport::Icmp);
+        EXPECT_EQ(icmp.icmpType, 3);
+        EXPECT_EQ(icmp.icmpCode, 1);
+        EXPECT_EQ(decode(withHeaderLength(1, ihl, t + 1)).transport, Transport::Truncated);
+        // The addresses and length come from the fixed part whatever the IHL.
+        EXPECT_EQ(icmp.sourceIp, 0xc0a80007u);
+        EXPECT_EQ(icmp.destIp, 0xc0a800ffu);
+        EXPECT_EQ(icmp.totalLength, 50);
+        // A protocol without transport fields needs no more than 34 bytes.
+        EXPECT_EQ(decode(withHeaderLength(47, ihl, 34)).transport, Transport::Other);
+    }
+}
+
+TEST(FrameDecoder, OnlyAFirstFragmentIsDecodedBeyondTheIpHeader)
+{
+    // The flags and fragment offset field (bytes 20-21): MF is 0x2000, DF 0x4000.
+    struct Case {
+        const char* name;
+        std::uint16_t fragment;
+        bool decoded;
+    } cases[] = {
+        {"whole", 0x0000, true},       {"don't fragment", 0x4000, true}, {"first", 0x2000, true},
+        {"middle", 0x2000 | 185, false}, {"last", 370, false},          {"largest offset", 0x1fff, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Frame tcp = withHeaderLength(6, 5, 60);
+        tcp.u16(20, c.fragment);
+        const DecodedFrame d = decode(tcp);
+        EXPECT_EQ(d.frameClass, FrameClass::Ip);
+        EXPECT_EQ(d.transport, c.decoded ? Transport::Tcp : Transport::Other);
+        EXPECT_EQ(d.syn, c.decoded);
+        EXPECT_EQ(d.sourcePort, c.decoded ? 1234 : 0);
+        Frame icmp = withHeaderLength(1, 5, 42);
+        icmp.u16(20, c.fragment);
+        EXPECT_EQ(decode(icmp).transport, c.decoded ? Transport::Icmp : Transport::Other);
+        // A later fragment cut short is not corrupted: nothing past the IP header is needed.
+        Frame cut = withHeaderLength(17, 5, 40);
+        cut.u16(20, c.fragment);
+        EXPECT_EQ(decode(cut).transport, c.decoded ? Transport::Truncated : Transport::Other);
+    }
+}
+
+TEST(FrameDecoder, AHeaderThatIsNotIpv4sIsCorruptedAndWritesNothing)
+{
+    struct Case {
+        std::uint8_t versionIhl;
+        FrameClass expected;
+    } cases[] = {{0x45, FrameClass::Ip}, {0x4f, FrameClass::Ip}, {0x44, FrameClass::BadIp},
+                 {0x40, FrameClass::BadIp}, {0x65, FrameClass::BadIp}, {0x60, FrameClass::BadIp},
+                 {0x05, FrameClass::BadIp}, {0xf5, FrameClass::BadIp}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.versionIhl));
+        Frame f = withHeaderLength(17, 5, 100);
+        f.u8(14, c.versionIhl);
+        const DecodedFrame d = decode(f);
+        EXPECT_EQ(d.frameClass, c.expected);
+        RunCounters counters;
+        counters.count(d);
+        EXPECT_EQ(counters.corrupted, c.expected == FrameClass::BadIp ? 1 : 0);
+        EXPECT_EQ(counters.ip, c.expected == FrameClass::Ip ? 1 : 0);
+    }
 }
 
 TEST(FrameDecoder, ArpFieldsComeFromTheMessageNotTheEthernetHeader)

@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace {
 
 using ParseFn = void (*)(const char*, const char*);
 using RunFn = int (*)(const char*, const char*, TrawlerParseMessageFn, TrawlerParseProgressFn, void*);
+using RunWithFn = int (*)(const char*, const char*, const TrawlerParseOptions*);
+using CancelFn = void (*)(TrawlerParseCancelFlag*);
 
 struct Seen {
     std::vector<std::string> messages;
@@ -43,8 +46,12 @@ protected:
         ASSERT_NE(m_handle, nullptr) << dlerror();
         m_parse = reinterpret_cast<ParseFn>(dlsym(m_handle, "Parse"));
         m_run = reinterpret_cast<RunFn>(dlsym(m_handle, "TrawlerParseRun"));
+        m_runWith = reinterpret_cast<RunWithFn>(dlsym(m_handle, "TrawlerParseRunWith"));
+        m_cancel = reinterpret_cast<CancelFn>(dlsym(m_handle, "TrawlerParseCancel"));
         ASSERT_NE(m_parse, nullptr);
         ASSERT_NE(m_run, nullptr);
+        ASSERT_NE(m_runWith, nullptr);
+        ASSERT_NE(m_cancel, nullptr);
         m_db = m_dir.file("lib.mdb");
         trawler::db::createDatabaseFile(m_db);
         ASSERT_TRUE(trawler::db::initTables(m_db).completed());
@@ -63,6 +70,8 @@ protected:
     void* m_handle = nullptr;
     ParseFn m_parse = nullptr;
     RunFn m_run = nullptr;
+    RunWithFn m_runWith = nullptr;
+    CancelFn m_cancel = nullptr;
     std::string m_db, m_capture;
 };
 
@@ -93,7 +102,7 @@ TEST_F(ParseLibraryTest, RunReportsThroughItsCallbacks)
     EXPECT_EQ(m_run(nullptr, m_db.c_str(), onMessage, nullptr, &seen), TRAWLER_PARSE_BAD_ARGUMENT);
     EXPECT_EQ(m_run(m_capture.c_str(), nullptr, onMessage, nullptr, &seen), TRAWLER_PARSE_BAD_ARGUMENT);
     const std::string notADatabase = m_capture; // a capture file is not a database
-    EXPECT_EQ(m_run(m_dir.file("x.cap").c_str(), notADatabase.c_str(), onMessage, nullptr, &seen),
+    EXPECT_EQ(m_run(m_capture.c_str(), notADatabase.c_str(), onMessage, nullptr, &seen),
               TRAWLER_PARSE_DATABASE_ERROR);
     ASSERT_EQ(seen.messages.size(), 3u);
     EXPECT_EQ(seen.messages[2].rfind("Wrong: Database error: ", 0), 0u) << seen.messages[2];
@@ -105,5 +114,40 @@ TEST_F(ParseLibraryTest, ParsePrintsItsMessageToStandardError)
     m_parse(m_capture.c_str(), m_db.c_str());
     m_parse(m_dir.file("missing.cap").c_str(), m_db.c_str());
     const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "Finish: File parsing complete.\nWrong: Error opening dump file.\n");
+    // The reason follows on a second line.
+    EXPECT_EQ(err.rfind("Finish: File parsing complete.\nWrong: Error opening dump file.\n", 0), 0u) << err;
+    EXPECT_NE(err.find("missing.cap: No such file or directory\n"), std::string::npos) << err;
+}
+
+TEST_F(ParseLibraryTest, RunWithOptionsCancelsLimitsAndAcceptsAnOlderHostsShorterOptions)
+{
+    Seen seen;
+    TrawlerParseCancelFlag flag = {0};
+    TrawlerParseOptions options = {};
+    options.size = sizeof options;
+    options.onMessage = onMessage;
+    options.context = &seen;
+    options.cancel = &flag;
+    options.maxFrames = 1;
+    // Two frames where one is allowed: refused whole.
+    EXPECT_EQ(m_runWith(m_capture.c_str(), m_db.c_str(), &options), TRAWLER_PARSE_TOO_MANY_FRAMES);
+
+    // A host that knows only the fields up to the context: the limit it
+    // cannot have set is not read.
+    options.size = offsetof(TrawlerParseOptions, cancel);
+    EXPECT_EQ(m_runWith(m_capture.c_str(), m_db.c_str(), &options), TRAWLER_PARSE_COMPLETE);
+
+    const std::string second = m_dir.file("two.cap");
+    trawler::test::Frame arp(42);
+    arp.arp(2, {0, 1, 2, 3, 4, 5}, {10, 0, 0, 1}, {0, 0, 0, 0, 0, 0}, {10, 0, 0, 2});
+    trawler::test::writeCapture(second, {{1083827289, arp}});
+    options.size = sizeof options;
+    options.maxFrames = 0;
+    m_cancel(&flag);
+    EXPECT_EQ(flag.requested, 1);
+    seen.messages.clear();
+    EXPECT_EQ(m_runWith(second.c_str(), m_db.c_str(), &options), TRAWLER_PARSE_CANCELLED);
+    EXPECT_EQ(seen.messages, std::vector<std::string>{"Wrong: Parsing cancelled."});
+    flag.requested = 0;
+    EXPECT_EQ(m_runWith(second.c_str(), m_db.c_str(), nullptr), TRAWLER_PARSE_COMPLETE);
 }

@@ -1,6 +1,5 @@
 // Parse runs over small capture files written by the tests themselves.
-#include "CaptureFixture.h"
-#include "TempDir.h"
+#include "ParseRunFixture.h"
 
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
@@ -18,111 +17,7 @@ using namespace trawler;
 using test::Frame;
 using test::Record;
 
-namespace {
-
-constexpr std::int64_t kT0 = 1083827289; // 2004-05-06 07:08:09 UTC
-
-struct Recorder : parse::RunListener {
-    std::vector<std::pair<std::string, std::string>> messages;
-    std::uint64_t lastBytes = 0, lastSize = 0, lastFrames = 0;
-    int progressCalls = 0;
-    void message(std::string_view caption, std::string_view text) override
-    {
-        messages.emplace_back(std::string(caption), std::string(text));
-    }
-    void progress(std::uint64_t bytes, std::uint64_t size, std::uint64_t frames) override
-    {
-        lastBytes = bytes;
-        lastSize = size;
-        lastFrames = frames;
-        ++progressCalls;
-    }
-};
-
-using Row = std::vector<std::optional<std::string>>;
-
-class ParseRunTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_db = m_dir.file("t.mdb");
-        db::createDatabaseFile(m_db);
-        ASSERT_TRUE(db::initTables(m_db).completed());
-    }
-
-    parse::RunResult run(const std::string& capture)
-    {
-        m_listener = Recorder();
-        parse::RunResult r = parse::runParse(capture, m_db, m_listener);
-        EXPECT_EQ(m_listener.messages.size(), 1u);
-        if (!m_listener.messages.empty()) {
-            EXPECT_EQ(m_listener.messages[0].first, r.caption);
-            EXPECT_EQ(m_listener.messages[0].second, r.text);
-        }
-        return r;
-    }
-
-    std::vector<Row> rows(const std::string& sql)
-    {
-        db::Database database(m_db);
-        db::Statement st = database.prepare(sql);
-        std::vector<Row> out;
-        while (st.step()) {
-            Row row;
-            for (int i = 0; i < st.fieldCount(); ++i)
-                row.push_back(st.value(i).toText());
-            out.push_back(row);
-        }
-        return out;
-    }
-
-    std::int64_t count(const std::string& table)
-    {
-        return std::stoll(*rows("select count(*) from " + table)[0][0]);
-    }
-
-    void expectNothingStored()
-    {
-        for (const char* table : {"history", "arp", "ip", "icmp", "syn", "pccount"})
-            EXPECT_EQ(count(table), 0) << table;
-    }
-
-    std::string capture(const std::string& name, const std::vector<Record>& records, int linkType = DLT_EN10MB)
-    {
-        const std::string path = m_dir.file(name);
-        test::writeCapture(path, records, linkType);
-        return path;
-    }
-
-    test::TempDir m_dir;
-    std::string m_db;
-    Recorder m_listener;
-};
-
-Frame tcpFrame(std::uint8_t flags, std::uint16_t sport, std::uint16_t dport)
-{
-    Frame f(60);
-    f.ipv4(6, {192, 168, 0, 7}, {192, 168, 0, 9}, 44).u16(34, sport).u16(36, dport).u8(47, flags);
-    return f;
-}
-
-Frame arpFrame(std::uint16_t op)
-{
-    Frame f(42);
-    f.arp(op, {0x00, 0x0c, 0x29, 0x3a, 0x5f, 0x01}, {192, 168, 0, 1}, {0xAA, 0xBB, 0xCC, 0, 0, 0x0F},
-          {192, 168, 0, 2});
-    return f;
-}
-
-Row r(std::initializer_list<const char*> values)
-{
-    Row row;
-    for (const char* v : values)
-        row.push_back(v ? std::optional<std::string>(v) : std::nullopt);
-    return row;
-}
-
-} // namespace
+using namespace trawler::test;
 
 TEST_F(ParseRunTest, EachKindOfFrameGivesItsRowsAndCounters)
 {
@@ -257,16 +152,23 @@ TEST_F(ParseRunTest, AFileThatCannotBeTakenInLeavesNothingAndCanBeParsedOnceFixe
 {
     const std::string path = m_dir.file("later.cap");
 
-    // Missing.
+    // Missing; then empty (no file header); then not a capture at all. The
+    // second line is the reason.
     parse::RunResult result = run(path);
     EXPECT_EQ(result.outcome, TRAWLER_PARSE_OPEN_FAILED);
     EXPECT_EQ(result.caption, "Wrong");
-    EXPECT_EQ(result.text, "Error opening dump file.");
+    EXPECT_EQ(result.text, "Error opening dump file.\n" + path + ": No such file or directory");
     expectNothingStored();
 
-    // Empty (no file header).
     { std::ofstream(path).flush(); }
-    EXPECT_EQ(run(path).outcome, TRAWLER_PARSE_OPEN_FAILED);
+    result = run(path);
+    EXPECT_EQ(result.outcome, TRAWLER_PARSE_OPEN_FAILED);
+    EXPECT_NE(result.text.find("truncated dump file"), std::string::npos) << result.text; // libpcap's words
+    expectNothingStored();
+    { std::ofstream(path) << "hello, this is no capture file"; }
+    result = run(path);
+    EXPECT_EQ(result.text.rfind("Error opening dump file.\n", 0), 0u);
+    EXPECT_GT(result.text.size(), std::string("Error opening dump file.\n").size());
     expectNothingStored();
 
     // Not Ethernet.

@@ -68,7 +68,8 @@ inline ReadCapture readCapture(const std::string& path)
     int rc;
     while ((rc = pcap_next_ex(p, &header, &data)) == 1) {
         ReadFrame f;
-        f.micros = static_cast<std::uint64_t>(header->ts.tv_sec) * 1000000 + static_cast<std::uint64_t>(header->ts.tv_usec);
+        // The file's seconds are unsigned 32-bit; libpcap sign-extends them.
+        f.micros = std::uint64_t{static_cast<std::uint32_t>(header->ts.tv_sec)} * 1000000 + static_cast<std::uint64_t>(header->ts.tv_usec);
         f.wireLength = header->len;
         f.bytes.assign(data, data + header->caplen);
         capture.frames.push_back(std::move(f));

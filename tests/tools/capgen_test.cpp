@@ -127,6 +127,18 @@ TEST(Capgen, FrameCountsStartAndSnapLengthAreHonoured)
     const std::uint64_t first = readCapture(o.output).frames.front().micros;
     EXPECT_GT(first, 1000000000ULL * 1000000);
     EXPECT_LT(first, 1000000001ULL * 1000000);
+
+    // Every start the format's unsigned 32-bit seconds hold, past 2038 too.
+    for (std::int64_t start : {std::int64_t{2147483647}, std::int64_t{2147483648}, kLatestStart}) {
+        o.start = start;
+        o.frames = 1;
+        generateCapture(o);
+        EXPECT_EQ(readCapture(o.output).frames.front().micros / 1000000, static_cast<std::uint64_t>(start));
+    }
+    // A capture that would run past the last second is refused, not wrapped.
+    o.scenario = Scenario::IcmpSweep;
+    o.frames = 3000;
+    EXPECT_THROW(generateCapture(o), std::invalid_argument);
 }
 
 TEST(Capgen, IcmpSweepProbesTheWholeSubnetAndGetsEveryAnswerKind)

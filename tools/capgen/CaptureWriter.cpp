@@ -11,6 +11,7 @@ namespace trawler::capgen {
 namespace {
 
 constexpr std::size_t kFileBuffer = 1 << 20;
+constexpr std::uint64_t kLastSecond = 0xffffffffu;
 
 std::string systemError(const std::string& what, const std::string& path)
 {
@@ -64,6 +65,9 @@ void CaptureWriter::write(std::uint64_t timeMicros, const std::uint8_t* data, st
 {
     if (m_dumper == nullptr)
         throw CaptureWriteError("the capture file is already closed");
+    // The record's seconds field is unsigned 32-bit; a later time would wrap.
+    if (timeMicros / 1000000 > kLastSecond)
+        throw std::invalid_argument("the capture would run past the last 32-bit timestamp");
     pcap_pkthdr header{};
     header.ts.tv_sec = static_cast<time_t>(timeMicros / 1000000);
     header.ts.tv_usec = static_cast<suseconds_t>(timeMicros % 1000000);

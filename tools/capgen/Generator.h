@@ -21,8 +21,9 @@ std::optional<Scenario> scenarioByName(const std::string& name);
 
 // 2023-11-14 22:13:20 UTC.
 constexpr std::int64_t kDefaultStart = 1700000000;
-// The last start accepted: record timestamps are 32-bit seconds.
-constexpr std::int64_t kLatestStart = 4000000000;
+// The last start accepted: a record's seconds field is unsigned 32-bit
+// (2106-02-07 06:28:15 UTC).
+constexpr std::int64_t kLatestStart = 4294967295;
 
 struct Options {
     Scenario scenario = Scenario::Demo;
