@@ -45,10 +45,15 @@ int ParseLauncher::launch(const QString& captureFile, const QString& databaseFil
         return -1;
     }
     // The richer entry point, when present, brings messages and progress.
-    auto run = reinterpret_cast<ParseRunFn>(m_library.resolve("TrawlerParseRun"));
+    ParseEntryPoints entry;
+    entry.parse = parse;
+    entry.run = reinterpret_cast<ParseRunFn>(m_library.resolve("TrawlerParseRun"));
+    // Newer libraries take options, among them a cancel switch.
+    entry.runWith = reinterpret_cast<ParseRunWithFn>(m_library.resolve("TrawlerParseRunWith"));
+    entry.cancel = reinterpret_cast<ParseCancelFn>(m_library.resolve("TrawlerParseCancel"));
 
     const int id = m_nextId++;
-    auto worker = std::make_unique<ParseWorker>(id, captureFile, databaseFile, parse, run, m_relay);
+    auto worker = std::make_unique<ParseWorker>(id, captureFile, databaseFile, entry, m_relay);
     connect(worker.get(), &ParseWorker::progress, this, &ParseLauncher::runProgress, Qt::QueuedConnection);
     connect(worker.get(), &ParseWorker::done, this, &ParseLauncher::onRunDone, Qt::QueuedConnection);
     ParseWorker* started = worker.get();

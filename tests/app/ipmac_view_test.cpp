@@ -3,6 +3,7 @@
 // report's warnings and red rows.
 #include "ViewTestBase.h"
 
+#include "app/CChangedMacDlg.h"
 #include "app/CIpMacDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CTrawlerApp.h"
@@ -14,6 +15,7 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <tuple>
 
@@ -206,6 +208,40 @@ private slots:
         }
         QCOMPARE(m_db->count("ipmac"), 1);
         QCOMPARE(m_db->storedMac("10.0.0.1"), std::optional<std::string>("00-0c-29-3a-5f-01"));
+    }
+
+    void manyChangedMacsComeAsOneList()
+    {
+        start();
+        // Five changed bindings: one dialog lists them all, no message box.
+        for (int i = 1; i <= 5; ++i) {
+            const std::string ip = "10.0.0." + std::to_string(i);
+            m_db->binding(ip, "00-0c-29-00-00-0" + std::to_string(i));
+            m_db->arp(ip, "00-0c-29-99-99-0" + std::to_string(i));
+        }
+        m_db->arp("10.0.0.9", "00-0c-29-00-00-09");   // unbound, not listed
+        QList<QStringList> listed;
+        m_prompter->onExec = [&](QDialog& dialog) {
+            auto& changed = dynamic_cast<CChangedMacDlg&>(dialog);
+            for (int r = 0; r < changed.list()->topLevelItemCount(); ++r) {
+                QStringList row;
+                for (int c = 0; c < 3; ++c)
+                    row << changed.list()->topLevelItem(r)->text(c);
+                listed << row;
+            }
+            return int(QDialog::Accepted);
+        };
+        QCOMPARE(run(kIpMacMap), QStringList());
+        QCOMPARE(listed.size(), 5);
+        QCOMPARE(listed[0], (QStringList{"10.0.0.1", "00-0c-29-00-00-01", "00-0c-29-99-99-01"}));
+        QCOMPARE(listed[4], (QStringList{"10.0.0.5", "00-0c-29-00-00-05", "00-0c-29-99-99-05"}));
+        QCOMPARE(m_view->reportModel()->rowCount(), 6);
+
+        // Three keep a box each.
+        m_db->db.execute("delete from ipmac where Ip in ('10.0.0.4', '10.0.0.5')");
+        listed.clear();
+        QCOMPARE(run(kIpMacMap).size(), 3);
+        QVERIFY(listed.isEmpty());
     }
 
     void mapWarnsOncePerChangedMacAndPaintsItRed()

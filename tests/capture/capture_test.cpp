@@ -5,6 +5,10 @@
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 
+#include "CaptureDatabase.h"
+
+#include "app/CMainFrame.h"
+#include "app/CTrawlerApp.h"
 #include "app/CTrawlerView.h"
 #include "capture/CParseDlg.h"
 #include "capture/ParseLauncher.h"
@@ -18,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QTest>
 
 #include <filesystem>
@@ -208,6 +213,57 @@ private slots:
         QCOMPARE(outcomes[failing], ParseWorker::kOutcomeAborted);
         QCOMPARE(outcomes[healthy], int(TRAWLER_PARSE_COMPLETE));
         QVERIFY(prompter.texts().filter("database is locked").size() == 1);
+    }
+
+    void aRunIsCancelledAndClosingAsksFirst()
+    {
+        ScriptedPrompter prompter;
+        CTrawlerApp app(prompter);
+        QVERIFY(app.InitInstance());
+        CMainFrame* frame = app.mainFrame();
+        CTrawlerView* view = app.view();
+        ParseLauncher& launcher = view->parseLauncher();
+        launcher.setLibraryDirectory(kFakeParseDir);
+        QSignalSpy finished(&launcher, &ParseLauncher::runFinished);
+        trawler::test::CaptureDatabase db;
+        const QString dbPath = QString::fromStdString(db.path);
+
+        QVERIFY(launcher.launch("/tmp/untilcancel-1.cap", dbPath) > 0);
+        QVERIFY(launcher.canCancel());
+        QVERIFY(frame->cancelParseButton()->isVisibleTo(frame));
+        // A report on the database being filled says so instead of "no records".
+        prompter.answers = {dbPath};
+        frame->routeCommand(32778);
+        frame->routeCommand(32779);
+        QTRY_VERIFY(!view->isBusy());
+        QCOMPARE(prompter.texts().last(), QStringLiteral("正在解析写入此数据库, 结果在解析完成后出现."));
+
+        // Closing asks; "do not quit" leaves everything as it was.
+        prompter.choices = {2};
+        QVERIFY(!frame->close());
+        QCOMPARE(prompter.questions.size(), size_t(1));
+        QCOMPARE(launcher.runningCount(), 1);
+        QVERIFY(frame->isVisible());
+        // "Cancel and quit": the run ends cancelled, then the window closes.
+        prompter.choices = {0};
+        frame->close();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QCOMPARE(finished.at(0).at(1).toInt(), int(TRAWLER_PARSE_CANCELLED));
+        QVERIFY(prompter.texts().contains("Parsing cancelled."));
+        QTRY_VERIFY(!frame->isVisible());
+
+        // "Wait": the window stays until the run is over (here ended by the
+        // status bar's cancel), then closes by itself.
+        frame->show();
+        QVERIFY(launcher.launch("/tmp/untilcancel-2.cap", dbPath) > 0);
+        prompter.choices = {1};
+        QVERIFY(!frame->close());
+        QVERIFY(frame->isVisible());
+        QCOMPARE(launcher.runningCount(), 1);
+        frame->cancelParseButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+        QCOMPARE(finished.at(1).at(1).toInt(), int(TRAWLER_PARSE_CANCELLED));
+        QTRY_VERIFY(!frame->isVisible());
     }
 
     void closingWhileARunWaitsForAnAnswerDoesNotHang()
