@@ -1,5 +1,6 @@
 // create, init and query: the database files and free SQL.
 #include "Commands.h"
+#include "Failure.h"
 #include "Output.h"
 
 #include "db/Database.h"
@@ -38,22 +39,29 @@ int runInit(const std::string& path)
 
 } // namespace
 
-int runFreeQuery(const std::string& path, const std::string& sql, OutputFormat format)
+int runFreeQuery(const std::string& path, const std::string& sql, const OutputOptions& options)
 {
     try {
-        reports::FreeQueryOutcome outcome = reports::runFreeQuery(path, sql);
-        if (outcome.kind == reports::FreeQueryOutcome::Kind::Nothing)
-            return 0;
-        if (outcome.kind == reports::FreeQueryOutcome::Kind::Changed) {
-            std::cout << reports::changedRowsMessage(outcome.changedRows) << '\n';
-            return 0;
+        OutputTarget target(options.file, path);
+        try {
+            reports::FreeQueryOutcome outcome = reports::runFreeQuery(path, sql);
+            if (outcome.kind == reports::FreeQueryOutcome::Kind::Changed)
+                target.stream() << reports::changedRowsMessage(outcome.changedRows) << '\n';
+            if (outcome.kind == reports::FreeQueryOutcome::Kind::Rows) {
+                reports::ReportCursor& cursor = *outcome.rows;
+                ResultWriter writer(target, parseFormat(options.format, target.terminal()), cursor.titles(),
+                                    PageText{sql, std::nullopt}, options.byteOrderMark);
+                writeCursorRows(cursor, writer, false);
+            }
+        } catch (const reports::ReportError& e) {
+            if (!target.toFile())
+                target.commit();
+            reportFailure(path.empty() ? "no database" : path, e.what());
+            return 1;
         }
-        reports::ReportCursor& cursor = *outcome.rows;
-        TableWriter writer(std::cout, format, cursor.titles());
-        writeCursorRows(cursor, writer);
-    } catch (const reports::ReportError& e) {
-        std::cout.flush();
-        std::cerr << e.what() << '\n';
+        target.commit();
+    } catch (const WriteFailure& e) {
+        reportFailure(e.where(), e.what());
         return 1;
     }
     return 0;
@@ -63,7 +71,7 @@ void registerDbCommands(CLI::App& app, int& status)
 {
     auto path = std::make_shared<std::string>();
     auto sql = std::make_shared<std::string>();
-    auto format = std::make_shared<std::string>();
+    auto options = std::make_shared<OutputOptions>();
 
     CLI::App* create = app.add_subcommand("create", "Create a new, empty database file (never replaces a file)");
     create->add_option("DB", *path, "Path of the new database file")->required();
@@ -77,8 +85,8 @@ void registerDbCommands(CLI::App& app, int& status)
         "query", "Run one SQL statement; rows print with a header line, other statements print the rows changed");
     query->add_option("DB", *path, "Path of the database file")->required();
     query->add_option("SQL", *sql, "The SQL statement")->required();
-    addFormatOption(query, *format, "tsv");
-    query->callback([&status, path, sql, format] { status = runFreeQuery(*path, *sql, parseFormat(*format)); });
+    addOutputOptions(query, *options, "tsv");
+    query->callback([&status, path, sql, options] { status = runFreeQuery(*path, *sql, *options); });
 }
 
 } // namespace trawler::cli

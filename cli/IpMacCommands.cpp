@@ -1,5 +1,6 @@
 // ipmac add|set: the reference IP-MAC bindings, with the dialog's checks.
 #include "Commands.h"
+#include "Failure.h"
 
 #include "reports/IpMacStore.h"
 
@@ -9,13 +10,13 @@ namespace trawler::cli {
 
 namespace {
 
-int report(const reports::IpMacOutcome& outcome)
+int report(const std::string& path, const reports::IpMacOutcome& outcome)
 {
     if (outcome.succeeded()) {
         std::cout << outcome.message << '\n';
-        return 0;
+        return 0;   // standard output is checked once the command is done (main)
     }
-    std::cerr << outcome.message << '\n';
+    reportFailure(path, outcome.message);
     return 1;
 }
 
@@ -37,8 +38,8 @@ void registerIpMacCommands(CLI::App& app, int& status)
         command->add_option("IP", *ip, "Dotted IPv4 address, e.g. 192.168.0.7")->required();
         command->add_option("MAC", *mac, "MAC address, six hex bytes separated by - or :")->required();
     }
-    add->callback([&status, path, ip, mac] { status = report(reports::insertIpMac(*path, *ip, *mac)); });
-    set->callback([&status, path, ip, mac] { status = report(reports::modifyIpMac(*path, *ip, *mac)); });
+    add->callback([&status, path, ip, mac] { status = report(*path, reports::insertIpMac(*path, *ip, *mac)); });
+    set->callback([&status, path, ip, mac] { status = report(*path, reports::modifyIpMac(*path, *ip, *mac)); });
 }
 
 } // namespace trawler::cli

@@ -1,11 +1,35 @@
 #include "Output.h"
 
+#include "Failure.h"
+
+#include "reports/PieLayout.h"
+#include "reports/TextEscape.h"
+
 #include <algorithm>
-#include <unistd.h>
+#include <cerrno>
+#include <iostream>
 
 namespace trawler::cli {
 
-OutputFormat parseFormat(const std::string& name)
+namespace {
+
+// A cell wider than this does not widen its column: one stored text of
+// megabytes would otherwise pad every other row to its width.
+constexpr std::size_t kMaxAlignedWidth = 100;
+
+} // namespace
+
+void addOutputOptions(CLI::App* command, OutputOptions& options, const char* defaultFormat)
+{
+    options.format = defaultFormat;
+    command->add_option("--format", options.format, "Output format: table, tsv, csv, json or html")
+        ->check(CLI::IsMember({"table", "tsv", "csv", "json", "html"}));
+    command->add_option("--output", options.file,
+                        "Write to FILE (replaced only when the whole output was written) instead of standard output");
+    command->add_flag("--bom", options.byteOrderMark, "csv: begin with a UTF-8 byte-order mark (for spreadsheets)");
+}
+
+OutputFormat parseFormat(const std::string& name, bool terminal)
 {
     if (name == "table")
         return OutputFormat::Table;
@@ -13,131 +37,116 @@ OutputFormat parseFormat(const std::string& name)
         return OutputFormat::Csv;
     if (name == "tsv")
         return OutputFormat::Tsv;
-    return ::isatty(STDOUT_FILENO) ? OutputFormat::Table : OutputFormat::Tsv;
+    if (name == "json")
+        return OutputFormat::Json;
+    if (name == "html")
+        return OutputFormat::Html;
+    return terminal ? OutputFormat::Table : OutputFormat::Tsv;
 }
 
-void addFormatOption(CLI::App* command, std::string& target, const char* defaultName)
+std::vector<std::string> legendLines(const reports::ShareChart& chart)
 {
-    target = defaultName;
-    command->add_option("--format", target, "Output format: table, tsv or csv")
-        ->check(CLI::IsMember({"table", "tsv", "csv"}));
+    std::vector<std::string> lines;
+    for (const auto& wedge : reports::layoutPie(chart).wedges)
+        lines.push_back(reports::displayText(wedge.legend));
+    if (lines.empty() && !chart.emptyReason.empty())
+        lines.push_back(chart.emptyReason);
+    return lines;
 }
 
-std::size_t displayWidth(const std::string& utf8)
+ResultWriter::ResultWriter(OutputTarget& target, OutputFormat format, const std::vector<std::string>& titles,
+                           PageText page, bool byteOrderMark)
+    : m_target(target), m_format(format), m_page(std::move(page))
 {
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        char32_t cp = c;
-        int len = 1;
-        if (c >= 0xF0) {
-            len = 4;
-            cp = c & 0x07;
-        } else if (c >= 0xE0) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xC0) {
-            len = 2;
-            cp = c & 0x1F;
-        }
-        for (int k = 1; k < len && i + static_cast<std::size_t>(k) < utf8.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
-        i += static_cast<std::size_t>(len);
-        const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF)
-            || (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFE30 && cp <= 0xFE4F)
-            || (cp >= 0xFF00 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6);
-        width += wide ? 2 : 1;
+    std::ostream& out = m_target.stream();
+    switch (m_format) {
+    case OutputFormat::Table:
+        for (const auto& t : titles)
+            m_titles.push_back(reports::displayText(t));
+        break;
+    case OutputFormat::Tsv:
+        writeLine(titles);
+        break;
+    case OutputFormat::Csv:
+        m_csv.emplace(out, reports::CsvWriter::Options{byteOrderMark, m_target.terminal()});
+        m_csv->writeRecord(titles);
+        break;
+    case OutputFormat::Json:
+        m_json.emplace(out, titles);
+        break;
+    case OutputFormat::Html:
+        m_html.emplace(out, reports::HtmlReportPage{m_page.title, m_page.hint, titles});
+        break;
     }
-    return width;
+    m_target.check();
 }
 
-namespace {
+ResultWriter::~ResultWriter() = default;
 
-// Tab-separated values keep one record per line: tab, line feed, carriage
-// return and backslash are written as escapes.
-std::string tsvField(const std::string& s)
+void ResultWriter::writeLine(const std::vector<std::string>& fields)
 {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-// RFC 4180: quote a field holding a comma, quote or line break; double quotes.
-std::string csvField(const std::string& s)
-{
-    if (s.find_first_of(",\"\r\n") == std::string::npos)
-        return s;
-    std::string out = "\"";
-    for (char c : s) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + '"';
-}
-
-} // namespace
-
-TableWriter::TableWriter(std::ostream& out, OutputFormat format, std::vector<std::string> titles)
-    : m_out(out), m_format(format), m_titles(std::move(titles))
-{
-    if (m_format != OutputFormat::Table)
-        writeLine(m_titles);
-}
-
-void TableWriter::writeLine(const std::vector<std::string>& fields)
-{
+    std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i)
-            m_out << (m_format == OutputFormat::Csv ? "," : "\t");
-        m_out << (m_format == OutputFormat::Csv ? csvField(fields[i]) : tsvField(fields[i]));
+            line += '\t';
+        line += reports::reversibleText(fields[i]);
     }
-    m_out << (m_format == OutputFormat::Csv ? "\r\n" : "\n");
+    line += '\n';
+    m_target.stream() << line;
 }
 
-void TableWriter::addRow(const std::vector<std::optional<std::string>>& row)
+void ResultWriter::addRow(const reports::Row& row, bool marked)
 {
-    std::vector<std::string> fields;
-    fields.reserve(row.size());
-    for (const auto& v : row)
-        fields.push_back(v.value_or(std::string()));
-    if (m_format == OutputFormat::Table)
+    errno = 0;
+    switch (m_format) {
+    case OutputFormat::Table: {
+        std::vector<std::string> fields;
+        fields.reserve(row.size());
+        for (const auto& v : row)
+            fields.push_back(v ? reports::displayText(*v) : std::string());
         m_pending.push_back(std::move(fields));
-    else
-        writeLine(fields);
-}
-
-void TableWriter::finish()
-{
-    if (m_format != OutputFormat::Table) {
-        m_out.flush();
         return;
     }
+    case OutputFormat::Tsv: {
+        std::vector<std::string> fields;
+        fields.reserve(row.size());
+        for (const auto& v : row)
+            fields.push_back(v.value_or(std::string()));
+        writeLine(fields);
+        break;
+    }
+    case OutputFormat::Csv: m_csv->writeRecord(row); break;
+    case OutputFormat::Json: m_json->addRow(row); break;
+    case OutputFormat::Html: m_html->addRow(row, marked); break;
+    }
+    m_target.check();
+}
+
+void ResultWriter::writeTable()
+{
+    std::ostream& out = m_target.stream();
     std::vector<std::size_t> widths(m_titles.size(), 0);
     auto measure = [&widths](const std::vector<std::string>& fields) {
         for (std::size_t i = 0; i < fields.size() && i < widths.size(); ++i)
-            widths[i] = std::max(widths[i], displayWidth(fields[i]));
+            widths[i] = std::max(widths[i], std::min(kMaxAlignedWidth, reports::displayWidth(fields[i])));
     };
     measure(m_titles);
     for (const auto& r : m_pending)
         measure(r);
     auto print = [&](const std::vector<std::string>& fields) {
+        std::string line;
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            m_out << fields[i];
-            if (i + 1 < fields.size())
-                m_out << std::string(widths[i] - displayWidth(fields[i]) + 2, ' ');
+            line += fields[i];
+            if (i + 1 < fields.size()) {
+                const std::size_t w = reports::displayWidth(fields[i]);
+                line.append((w < widths[i] ? widths[i] - w : 0) + 2, ' ');
+            }
         }
-        m_out << '\n';
+        line += '\n';
+        out << line;
+        m_target.check();
     };
+    errno = 0;
     print(m_titles);
     std::vector<std::string> rule;
     for (std::size_t w : widths)
@@ -146,27 +155,88 @@ void TableWriter::finish()
     for (const auto& r : m_pending)
         print(r);
     m_pending.clear();
-    m_out.flush();
 }
 
-void writeCursorRows(reports::ReportCursor& cursor, TableWriter& writer, std::size_t limit)
+void ResultWriter::writeNotes(const std::vector<std::vector<std::string>>& groups)
+{
+    const bool below = m_format == OutputFormat::Table;
+    std::ostream& out = below ? m_target.stream() : std::cerr;
+    for (const auto& lines : groups) {
+        if (lines.empty())
+            continue;
+        if (below)
+            out << '\n';
+        for (const auto& line : lines)
+            out << line << '\n';
+    }
+    if (below)
+        m_target.check();
+    else
+        out.flush();
+}
+
+void ResultWriter::close(const reports::ShareChart* chart, const std::vector<std::string>& warnings, bool complete)
+{
+    std::vector<std::string> shownWarnings;
+    for (const auto& w : warnings)
+        shownWarnings.push_back(reports::displayText(w));
+    errno = 0;
+    if (m_format == OutputFormat::Html) {
+        m_html->finish(complete ? chart : nullptr, warnings);
+        m_target.check();
+        return;
+    }
+    if (m_format == OutputFormat::Table)
+        writeTable();
+    else if (m_format == OutputFormat::Json)
+        m_json->finish();
+    // The data is out (or its failure known) before any note goes to standard error.
+    if (m_format != OutputFormat::Table)
+        m_target.stream().flush();
+    m_target.check();
+    std::vector<std::vector<std::string>> groups;
+    if (complete && chart)
+        groups.push_back(legendLines(*chart));
+    groups.push_back(shownWarnings);
+    if (complete && m_page.hint)
+        groups.push_back({*m_page.hint});
+    writeNotes(groups);
+}
+
+void ResultWriter::finish(const reports::ShareChart* chart, const std::vector<std::string>& warnings)
+{
+    close(chart, warnings, true);
+}
+
+void ResultWriter::finishPartial(const std::vector<std::string>& warnings)
+{
+    close(nullptr, warnings, false);
+}
+
+void writeCursorRows(reports::ReportCursor& cursor, ResultWriter& writer, bool withChart, std::size_t limit)
 {
     constexpr std::size_t kBatch = 4096;
     std::vector<reports::Row> rows;
+    const reports::ShareChart* chart = nullptr;
     try {
-        for (std::size_t left = limit; !cursor.atEnd() && left > 0; left -= rows.size()) {
-            rows.clear();
+        for (std::size_t left = limit; !cursor.atEnd() && left > 0;) {
             cursor.fetch(std::min(kBatch, left), rows);
+            left -= rows.size();
             for (const auto& row : rows)
                 writer.addRow(row);
+            rows.clear();
         }
+        // After the rows, as the view draws it; the cursor keeps both on one snapshot.
+        if (withChart)
+            chart = &cursor.shareChart();
     } catch (const reports::ReportError&) {
+        // The rows fetched before the failure are shown, then the failure.
         for (const auto& row : rows)
             writer.addRow(row);
-        writer.finish();
+        writer.finishPartial({});
         throw;
     }
-    writer.finish();
+    writer.finish(chart, {});
 }
 
 } // namespace trawler::cli

@@ -1,8 +1,14 @@
 #pragma once
+#include "OutputTarget.h"
+
+#include "reports/CsvWriter.h"
+#include "reports/HtmlReportWriter.h"
+#include "reports/JsonWriter.h"
 #include "reports/ReportCursor.h"
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -10,39 +16,74 @@
 
 namespace trawler::cli {
 
-enum class OutputFormat { Table, Tsv, Csv };
+enum class OutputFormat { Table, Tsv, Csv, Json, Html };
 
-// "table", "tsv" or "csv"; an empty text picks table on a terminal, tsv elsewhere.
-OutputFormat parseFormat(const std::string& name);
-void addFormatOption(CLI::App* command, std::string& target, const char* defaultName);
+// The output options a printing command takes: --format, --output, --bom.
+struct OutputOptions {
+    std::string format;   // empty: table on a terminal, tsv elsewhere
+    std::string file;     // empty: standard output
+    bool byteOrderMark = false;
+};
+void addOutputOptions(CLI::App* command, OutputOptions& options, const char* defaultFormat);
+OutputFormat parseFormat(const std::string& name, bool terminal);
 
-// Columns as the terminal shows them: CJK characters take two cells.
-std::size_t displayWidth(const std::string& utf8);
+// What a page shows besides the rows (html), and the hint other formats put
+// after them.
+struct PageText {
+    std::string title;
+    std::optional<std::string> hint;
+};
 
-// Writes a result: a line of column titles, then one line per row, NULL as an
-// empty field. tsv and csv stream row by row; table aligns its columns and so
-// holds the rows until finish().
-class TableWriter {
+// Writes a result in one format: a line of column titles, then one line per
+// row, NULL as an empty field (null in json). Texts from the database reach
+// the output escaped as the format needs: table and tsv escape control
+// characters (TextEscape.h), csv keeps them inside quotes but escapes them
+// for a terminal, json and html carry them in their own escapes. tsv, csv,
+// json and html stream row by row; table aligns its columns and so holds the
+// rows until finish(). Every row is checked against the target, so output
+// that cannot be written stops the run with WriteFailure.
+//
+// What follows the rows (legend or the chart's reason, warnings, hint):
+// under the table for table, on standard error for tsv, csv and json, in the
+// page for html.
+class ResultWriter {
 public:
-    TableWriter(std::ostream& out, OutputFormat format, std::vector<std::string> titles);
-    void addRow(const std::vector<std::optional<std::string>>& row);
-    void finish();
+    ResultWriter(OutputTarget& target, OutputFormat format, const std::vector<std::string>& titles, PageText page,
+                 bool byteOrderMark = false);
+    ~ResultWriter();
+    // marked: a row the view paints red (html marks it).
+    void addRow(const reports::Row& row, bool marked = false);
+    // The rows are complete: the chart (if the report has one) and the hint follow.
+    void finish(const reports::ShareChart* chart, const std::vector<std::string>& warnings);
+    // The run failed after some rows: those rows and the warnings they raised, no chart, no hint.
+    void finishPartial(const std::vector<std::string>& warnings);
 
 private:
     void writeLine(const std::vector<std::string>& fields);
+    void writeTable();
+    void writeNotes(const std::vector<std::vector<std::string>>& groups);
+    void close(const reports::ShareChart* chart, const std::vector<std::string>& warnings, bool complete);
 
-    std::ostream& m_out;
+    OutputTarget& m_target;
     OutputFormat m_format;
+    PageText m_page;
     std::vector<std::string> m_titles;
-    std::vector<std::vector<std::string>> m_pending;
+    std::vector<std::vector<std::string>> m_pending;   // table rows, escaped
+    std::optional<reports::CsvWriter> m_csv;
+    std::optional<reports::JsonRowWriter> m_json;
+    std::optional<reports::HtmlReportWriter> m_html;
 };
 
+// Legend lines of a chart as the command line prints them (escaped), or its
+// reason when it has no slice.
+std::vector<std::string> legendLines(const reports::ShareChart& chart);
+
 // Streams a cursor's rows (at most `limit`) into the writer, then finishes
-// it. On a database error the rows fetched so far are written first and the
-// error goes on to the caller.
-void writeCursorRows(reports::ReportCursor& cursor, TableWriter& writer,
+// it (chart: the report's, or none). On a database error the rows fetched so
+// far are written first and the error goes on to the caller.
+void writeCursorRows(reports::ReportCursor& cursor, ResultWriter& writer, bool withChart,
                      std::size_t limit = static_cast<std::size_t>(-1));
 
-int runFreeQuery(const std::string& path, const std::string& sql, OutputFormat format);
+int runFreeQuery(const std::string& path, const std::string& sql, const OutputOptions& options);
 
 } // namespace trawler::cli

@@ -1,6 +1,7 @@
-// report: the fixed reports, printed for reading (table) or for other tools
-// (tsv, csv: standard output holds only the data).
+// report: the fixed reports, printed for reading (table), for other tools
+// (tsv, csv, json: standard output holds only the data) or as a page (html).
 #include "Commands.h"
+#include "Failure.h"
 #include "Output.h"
 
 #include "reports/Catalogue.h"
@@ -18,110 +19,84 @@ namespace {
 
 constexpr std::size_t kBatch = 4096;
 
-// Notes that are not data (hint, legend, warnings): under the table on
-// standard output, on standard error for tsv and csv.
-std::ostream& notes(OutputFormat format)
-{
-    return format == OutputFormat::Table ? std::cout : std::cerr;
-}
+struct ReportRun {
+    std::string path;
+    const reports::ReportDefinition& definition;
+    OutputFormat format;
+    std::size_t limit;
+    OutputTarget& target;
+    bool byteOrderMark;
 
-void printNotes(OutputFormat format, const std::vector<std::string>& lines)
-{
-    if (lines.empty())
-        return;
-    std::ostream& out = notes(format);
-    if (format == OutputFormat::Table)
-        out << '\n';
-    for (const auto& line : lines)
-        out << line << '\n';
-    out.flush();
-}
-
-std::vector<std::string> legendLines(const reports::ShareChart& chart)
-{
-    std::vector<std::string> lines;
-    for (const auto& wedge : reports::layoutPie(chart).wedges)
-        lines.push_back(wedge.legend);
-    return lines;
-}
-
-int fail(const std::exception& e)
-{
-    std::cout.flush();
-    std::cerr << e.what() << '\n';
-    return 1;
-}
-
-int runChartOnly(const std::string& path, const reports::ReportDefinition& definition)
-{
-    try {
-        reports::ReportCursor cursor = reports::ReportCursor::open(path, definition);
-        for (const auto& line : legendLines(cursor.shareChart()))
-            std::cout << line << '\n';
-        std::cout.flush();
-    } catch (const reports::ReportError& e) {
-        return fail(e);
+    PageText page() const
+    {
+        const std::size_t slash = path.find_last_of('/');
+        return PageText{definition.name + " - " + (slash == std::string::npos ? path : path.substr(slash + 1)),
+                        definition.hint};
     }
-    return 0;
+};
+
+// A chart-only report (ICMP type shares): its legend lines in table, tsv and
+// csv; json lists the rows the chart is made of; html is the page with the chart.
+void runChartOnly(const ReportRun& run)
+{
+    reports::ReportCursor cursor = reports::ReportCursor::open(run.path, run.definition);
+    if (run.format == OutputFormat::Json || run.format == OutputFormat::Html) {
+        ResultWriter writer(run.target, run.format, run.format == OutputFormat::Json ? cursor.titles() : std::vector<std::string>{},
+                            run.page(), run.byteOrderMark);
+        if (run.format == OutputFormat::Json)
+            writeCursorRows(cursor, writer, true, run.limit);
+        else
+            writer.finish(&cursor.shareChart(), {});
+        return;
+    }
+    const reports::ShareChart& chart = cursor.shareChart();
+    if (chart.slices.empty()) {
+        std::cerr << chart.emptyReason << '\n';
+        return;
+    }
+    std::ostream& out = run.target.stream();
+    for (const auto& line : legendLines(chart)) {
+        out << line << '\n';
+        run.target.check();
+    }
 }
 
-int runIpMacMap(const std::string& path, const reports::ReportDefinition& definition, OutputFormat format,
-                std::size_t limit)
+void runIpMacMap(const ReportRun& run)
 {
     std::vector<std::string> warnings;
-    try {
-        reports::IpMacMapCursor cursor = reports::IpMacMapCursor::open(path);
-        TableWriter writer(std::cout, format, cursor.titles());
-        std::vector<reports::IpMacMapRow> rows;
-        try {
-            for (std::size_t left = limit; !cursor.atEnd() && left > 0; left -= rows.size()) {
-                rows.clear();
-                cursor.fetch(std::min(kBatch, left), rows);
-                for (const auto& row : rows) {
-                    writer.addRow(row.cells);
-                    warnings.insert(warnings.end(), row.warnings.begin(), row.warnings.end());
-                }
-            }
-        } catch (const reports::ReportError&) {
-            // The rows listed before the failure are shown, then the failure.
-            for (const auto& row : rows) {
-                writer.addRow(row.cells);
-                warnings.insert(warnings.end(), row.warnings.begin(), row.warnings.end());
-            }
-            writer.finish();
-            printNotes(format, warnings);
-            throw;
+    reports::IpMacMapCursor cursor = reports::IpMacMapCursor::open(run.path);
+    ResultWriter writer(run.target, run.format, cursor.titles(), run.page(), run.byteOrderMark);
+    std::vector<reports::IpMacMapRow> rows;
+    auto add = [&] {
+        for (const auto& row : rows) {
+            writer.addRow(row.cells, row.changed());
+            warnings.insert(warnings.end(), row.warnings.begin(), row.warnings.end());
         }
-        writer.finish();
-    } catch (const reports::ReportError& e) {
-        return fail(e);
-    }
-    printNotes(format, warnings);
-    printNotes(format, {*definition.hint});
-    return 0;
-}
-
-int runTable(const std::string& path, const reports::ReportDefinition& definition, OutputFormat format,
-             std::size_t limit)
-{
-    std::vector<std::string> legend;
+        rows.clear();
+    };
     try {
-        reports::ReportCursor cursor = reports::ReportCursor::open(path, definition);
-        TableWriter writer(std::cout, format, cursor.titles());
-        writeCursorRows(cursor, writer, limit);
-        // After the rows, as the view draws it; the cursor keeps both on one snapshot.
-        if (definition.chart)
-            legend = legendLines(cursor.shareChart());
-    } catch (const reports::ReportError& e) {
-        return fail(e);
+        for (std::size_t left = run.limit; !cursor.atEnd() && left > 0;) {
+            cursor.fetch(std::min(kBatch, left), rows);
+            left -= rows.size();
+            add();
+        }
+    } catch (const reports::ReportError&) {
+        // The rows listed before the failure are shown, then the failure.
+        add();
+        writer.finishPartial(warnings);
+        throw;
     }
-    printNotes(format, legend);
-    if (definition.hint)
-        printNotes(format, {*definition.hint});
-    return 0;
+    writer.finish(nullptr, warnings);
 }
 
-int runReport(const std::string& name, const std::string& path, OutputFormat format, std::size_t limit)
+void runTable(const ReportRun& run)
+{
+    reports::ReportCursor cursor = reports::ReportCursor::open(run.path, run.definition);
+    ResultWriter writer(run.target, run.format, cursor.titles(), run.page(), run.byteOrderMark);
+    writeCursorRows(cursor, writer, run.definition.chart.has_value(), run.limit);
+}
+
+int runReport(const std::string& name, const std::string& path, const OutputOptions& options, std::size_t limit)
 {
     const std::string prefix = reports::networkPrefix(reports::localInterface().ip);
     const auto definition = reports::findReport(name, prefix);
@@ -129,11 +104,30 @@ int runReport(const std::string& name, const std::string& path, OutputFormat for
         std::cerr << "Unknown report: " << name << '\n';
         return 2;
     }
-    if (!definition->showsTable())
-        return runChartOnly(path, *definition);
-    if (definition->name == reports::ipMacMapReport().name)
-        return runIpMacMap(path, *definition, format, limit);
-    return runTable(path, *definition, format, limit);
+    try {
+        OutputTarget target(options.file, path);
+        const ReportRun run{path, *definition, parseFormat(options.format, target.terminal()), limit, target,
+                            options.byteOrderMark};
+        try {
+            if (!definition->showsTable())
+                runChartOnly(run);
+            else if (definition->name == reports::ipMacMapReport().name)
+                runIpMacMap(run);
+            else
+                runTable(run);
+        } catch (const reports::ReportError& e) {
+            // What was written stays visible on standard output; a file is not put in place.
+            if (!target.toFile())
+                target.commit();
+            reportFailure(path.empty() ? "no database" : path, e.what());
+            return 1;
+        }
+        target.commit();
+    } catch (const WriteFailure& e) {
+        reportFailure(e.where(), e.what());
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -142,7 +136,7 @@ void registerReportCommands(CLI::App& app, int& status)
 {
     auto name = std::make_shared<std::string>();
     auto path = std::make_shared<std::string>();
-    auto format = std::make_shared<std::string>();
+    auto options = std::make_shared<OutputOptions>();
     auto limit = std::make_shared<std::size_t>(0);
 
     std::vector<std::string> names;
@@ -154,15 +148,16 @@ void registerReportCommands(CLI::App& app, int& status)
 
     CLI::App* report = app.add_subcommand(
         "report", "Run one fixed report over a database. A chart-only report (icmp-type-share) prints its legend "
-                  "lines. Messages go to standard error with exit status 1.");
+                  "lines (json: its rows; html: the page with the chart). Failures go to standard error with exit "
+                  "status 1.");
     report->add_option("NAME", *name, "Report: " + list)->required()->check(CLI::IsMember(names));
     report->add_option("DB", *path, "Path of the database file")->required();
-    addFormatOption(report, *format, "");
+    addOutputOptions(report, *options, "");
     report->add_option("--limit", *limit, "Print only the first N rows (0: all); the chart still covers every row")
         ->check(CLI::NonNegativeNumber);
-    report->callback([&status, name, path, format, limit] {
+    report->callback([&status, name, path, options, limit] {
         const std::size_t rows = *limit == 0 ? static_cast<std::size_t>(-1) : *limit;
-        status = runReport(*name, *path, parseFormat(*format), rows);
+        status = runReport(*name, *path, *options, rows);
     });
 }
 

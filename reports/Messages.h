@@ -14,4 +14,8 @@ inline constexpr const char* kIpMacUpdated = "Record Update succeed.";
 // printf form: observed IP, reference MAC, observed MAC (all without trailing blanks).
 inline constexpr const char* kIpMacChangedFormat = "The ip address %s's mac has changed from %s to %s";
 
+// A share chart that draws nothing says why.
+inline constexpr const char* kChartNoPositiveTotal = "不画饼图: 总量不是正数";
+inline constexpr const char* kChartBelowThreshold = "不画饼图: 最大的一项也低于 ";
+
 } // namespace trawler::reports::messages

@@ -1,7 +1,10 @@
 #include "PieLayout.h"
 
+#include "NumberText.h"
+
+#include <algorithm>
+#include <climits>
 #include <cmath>
-#include <cstdio>
 
 namespace trawler::reports {
 
@@ -25,12 +28,7 @@ Rgb sliceColour(std::size_t index)
 
 std::string legendLine(const std::string& label, double share)
 {
-    const double percent = share * 100.0;
-    const int n = std::snprintf(nullptr, 0, "%.1f", percent);
-    std::string number(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
-    std::snprintf(number.data(), number.size(), "%.1f", percent);
-    number.resize(number.size() - 1);
-    return label + ":" + number + "%";
+    return label + ":" + fixedDecimal(share * 100.0, 1) + "%";
 }
 
 namespace {
@@ -38,9 +36,18 @@ namespace {
 // Truncation toward zero, after a nudge of far less than a pixel: a coordinate
 // that is a whole number in exact arithmetic (sin(pi) * r) must not fall to
 // the pixel below because the double came out a hair short.
+// A value an int cannot hold (NaN, or far off the view) is clamped rather
+// than converted: that conversion is undefined.
 int toPixel(double v)
 {
-    return static_cast<int>(v + (v >= 0 ? 1e-9 : -1e-9));
+    if (std::isnan(v))
+        return 0;
+    const double nudged = v + (v >= 0 ? 1e-9 : -1e-9);
+    if (nudged >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (nudged <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(nudged);
 }
 
 ChartPoint radialPoint(const ChartPoint& centre, float radius, double angle)
@@ -68,7 +75,10 @@ PieLayout layoutPie(const std::vector<Slice>& slices, const ChartRect& square, c
         PieWedge w;
         w.colour = sliceColour(i);
         w.startAngle = angle;
-        angle += slices[i].share * kFullTurn;
+        // Shares outside 0..1 (amounts of mixed sign) never turn the pie
+        // backwards or past its start; the legend keeps the true share.
+        const double share = std::isfinite(slices[i].share) ? std::clamp(slices[i].share, 0.0, 1.0) : 0.0;
+        angle = std::min(angle + share * kFullTurn, kFullTurn);
         const bool closes = std::fabs(angle - kFullTurn) < kClosingTolerance;
         if (closes)
             angle = kFullTurn;

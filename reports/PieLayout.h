@@ -20,8 +20,9 @@ inline constexpr double kFullTurn = 6.283185307179586476925286766559;
 extern const std::array<Rgb, 10> kSliceColours;
 Rgb sliceColour(std::size_t index);
 
-// "%s:%.1f%%" of the label and share * 100, e.g. "Echo Request:60.0%".
-// No length limit.
+// "%s:%.1f%%" of the label and share * 100, e.g. "Echo Request:60.0%",
+// with "." as the decimal point in every locale. No length limit. The label
+// is as stored: a caller that prints it escapes it (TextEscape.h).
 std::string legendLine(const std::string& label, double share);
 
 struct PieWedge {

@@ -1,5 +1,8 @@
 #include "ShareChart.h"
 
+#include "Messages.h"
+#include "NumberText.h"
+
 #include "db/DbError.h"
 #include "db/Statement.h"
 
@@ -17,6 +20,13 @@ int requireField(const db::Statement& st, const std::string& name)
 }
 
 } // namespace
+
+std::string emptyChartReason(double total, double threshold)
+{
+    if (!hasShares(total))
+        return std::string(messages::kChartNoPositiveTotal) + " (" + db::formatReal(total) + ")";
+    return std::string(messages::kChartBelowThreshold) + fixedDecimal(threshold * 100.0, 1) + "%";
+}
 
 ShareChartBuilder::ShareChartBuilder(const ChartSpec& chart, const db::Statement& st) : m_spec(chart)
 {
@@ -59,6 +69,8 @@ ShareChart ShareChartBuilder::finish() const
     } else {
         chart.slices = computeSlices(m_rows, m_total, m_spec.threshold);
     }
+    if (chart.slices.empty())
+        chart.emptyReason = emptyChartReason(m_total, m_spec.threshold);
     return chart;
 }
 

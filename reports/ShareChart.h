@@ -22,7 +22,14 @@ struct ShareChart {
     ChartPoint centre;
     ChartRect square;
     int legendX = 0;
+    // Why a chart without slices draws nothing (the view, the command line
+    // and exported pages say so); empty when there are slices.
+    std::string emptyReason;
 };
+
+// The reason for a chart without slices: a total that cannot be shared, or
+// a largest share below the report's threshold.
+std::string emptyChartReason(double total, double threshold);
 
 // Fills a chart row by row from a statement's result: label and amount
 // fields by name, total over all rows, slices from the first kMaxSlices rows

@@ -3,6 +3,7 @@
 #include "db/Text.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace trawler::reports {
 
@@ -21,13 +22,22 @@ void sortByAmount(std::vector<ShareRow>& rows)
                      [](const ShareRow& a, const ShareRow& b) { return a.amount.value_or(0.0) > b.amount.value_or(0.0); });
 }
 
+bool hasShares(double total)
+{
+    return std::isfinite(total) && total > 0.0;
+}
+
 std::vector<Slice> computeSlices(const std::vector<ShareRow>& rows, double total, double threshold)
 {
     std::vector<Slice> slices;
+    // Shares are fractions of a positive amount: a zero, negative or
+    // non-finite total (a NaN from a text amount, a sum that overflowed)
+    // divides nothing.
+    if (!hasShares(total))
+        return slices;
     const std::size_t n = std::min(rows.size(), kMaxSlices);
     for (std::size_t i = 0; i < n; ++i) {
         const double share = rows[i].amount ? *rows[i].amount / total : 0.0;
-        // Written as "not at least" so that 0/0 (a zero total) also ends the chart.
         if (!(share >= threshold))
             break;
         slices.push_back(Slice{rows[i].label, share});

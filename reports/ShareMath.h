@@ -30,9 +30,12 @@ double shareTotal(const std::vector<ShareRow>& rows);
 // Largest amount first (NULL counts as 0); equal amounts keep their order.
 void sortByAmount(std::vector<ShareRow>& rows);
 
+// Whether a total can be divided into shares: finite and above zero.
+bool hasShares(double total);
+
 // Slices for the first kMaxSlices rows: share = amount / total (NULL: 0.0).
 // The chart ends before the first share below the threshold; a share equal to
-// it stays. A zero total gives no slice at all.
+// it stays. A total without shares (hasShares) gives no slice at all.
 std::vector<Slice> computeSlices(const std::vector<ShareRow>& rows, double total, double threshold);
 
 // A label from the values of the label fields: trailing blanks cut from each,

@@ -2,53 +2,15 @@
 // lands on standard output, on standard error, and the exit status.
 #include "reports/ReportFixture.h"
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include "cli/CliRun.h"
 
 namespace {
 
-struct CliRun {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-std::string quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using trawler::test::CliRun;
 
 class ReportCliTest : public trawler::test::ReportFixture {
 protected:
-    CliRun cli(const std::vector<std::string>& args)
-    {
-        std::string command = quote(std::string(TRAWLER_BINARY_DIR) + "/bin/trawler-cli");
-        for (const auto& a : args)
-            command += " " + quote(a);
-        const std::string errFile = dir.file("stderr.txt");
-        command += " 2>" + quote(errFile);
-        CliRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return run;
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        const int raw = ::pclose(pipe);
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::ifstream err(errFile);
-        std::stringstream ss;
-        ss << err.rdbuf();
-        run.err = ss.str();
-        return run;
-    }
+    CliRun cli(const std::vector<std::string>& args) { return trawler::test::runCli(dir, args); }
 };
 
 } // namespace
@@ -85,17 +47,17 @@ TEST_F(ReportCliTest, MessagesGoToStandardErrorWithStatusOne)
     CliRun r = cli({"report", "icmp-type-share", path});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "没有符合条件的记录.\n");
+    EXPECT_EQ(r.err, "trawler-cli: " + path + ": 没有符合条件的记录.\n");
 
     r = cli({"report", "icmp-scanners", ""});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "You haven't set the Database to be analysed.\n");
+    EXPECT_EQ(r.err, "trawler-cli: no database: You haven't set the Database to be analysed.\n");
 
     const std::string bare = dir.file("bare.mdb");
     trawler::db::createDatabaseFile(bare);
     r = cli({"report", "lan-access", bare, "--format", "tsv"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "no such table: ip\n");
+    EXPECT_EQ(r.err, "trawler-cli: " + bare + ": no such table: ip\n");
 
     EXPECT_EQ(cli({"report", "nosuchreport", path}).status, 2);
 
@@ -114,7 +76,7 @@ TEST_F(ReportCliTest, IpMacCommandsAndMap)
     EXPECT_EQ(r.out, "Insert record succeed.\n");
     r = cli({"ipmac", "add", path, "10.0.0.1", "00-11-22-33-44-bb"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "The ip and its mac have existed in the database.\n");
+    EXPECT_EQ(r.err, "trawler-cli: " + path + ": The ip and its mac have existed in the database.\n");
     r = cli({"ipmac", "set", path, "10.0.0.1'--", "00-11-22-33-44-bb"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("is not a dotted IPv4 address"), std::string::npos);

@@ -1,12 +1,15 @@
 // Share maths, chart filling from a report's result, and the pie's geometry.
 #include "ReportFixture.h"
+#include "cli/GermanLocale.h"
 
 #include "reports/Catalogue.h"
 #include "reports/PieLayout.h"
 #include "reports/ReportCursor.h"
 #include "reports/ShareMath.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 
 using namespace trawler::reports;
 
@@ -196,4 +199,54 @@ TEST(PieLayoutTest, ColoursRepeatAndLegendsAreNotCut)
     EXPECT_EQ(pie.wedges[10].legend, longLabel + ":9.1%");
     EXPECT_EQ(pie.wedges[10].legendTopLeft, (ChartPoint{320, 250}));
     EXPECT_EQ(legendLine("100%", 0.0004998), "100%:0.0%");
+}
+
+TEST_F(ShareChartTest, TotalsThatCannotBeSharedDrawNothingAndSayWhy)
+{
+    // Lengths that add up to zero, then below zero: no slice, no "inf%", a reason.
+    ip("10.0.0.1", "10.0.0.2", "TCP", 1, 1, 500);
+    ip("10.0.0.1", "10.0.0.3", "TCP", 1, 1, -500);
+    ShareChart zero = chartOf(destIpTrafficReport("10.0.0"));
+    EXPECT_TRUE(zero.slices.empty());
+    EXPECT_NE(zero.emptyReason.find("(0)"), std::string::npos) << zero.emptyReason;
+    ip("10.0.0.1", "10.0.0.4", "TCP", 1, 1, -1);
+    EXPECT_NE(chartOf(destIpTrafficReport("10.0.0")).emptyReason.find("(-1)"), std::string::npos);
+
+    for (double total : {0.0, -3.0, std::nan(""), HUGE_VAL})
+        EXPECT_TRUE(computeSlices(amounts({1, 2}), total, 0.0).empty()) << total;
+    // A chart with slices has no reason; one cut by its threshold has one.
+    db.execute("delete from ip");
+    ip("10.0.0.1", "10.0.0.2", "TCP", 1, 1, 500);
+    EXPECT_EQ(chartOf(destIpTrafficReport("10.0.0")).emptyReason, "");
+    EXPECT_NE(emptyChartReason(300, kTrafficShareThreshold).find("0.5%"), std::string::npos);
+}
+
+TEST(PieLayoutTest, SharesOutsideZeroToOneNeverTurnPastTheStart)
+{
+    // Mixed-sign amounts give shares above one and below zero.
+    const PieLayout pie = layoutPie({{"a", 2.0}, {"b", -1.0}, {"c", std::nan("")}, {"d", 0.5}},
+                                    ChartRect{20, 250, 120, 350}, ChartPoint{70, 300});
+    ASSERT_EQ(pie.wedges.size(), 4u);
+    EXPECT_DOUBLE_EQ(pie.wedges[0].endAngle, 2 * M_PI);
+    for (const auto& w : pie.wedges) {
+        EXPECT_LE(w.endAngle, 2 * M_PI);
+        EXPECT_GE(w.endAngle, w.startAngle);
+        EXPECT_EQ(w.endPoint, (ChartPoint{120, 300}));
+    }
+    EXPECT_EQ(pie.wedges[0].legend, "a:200.0%");
+}
+
+TEST(PieLayoutTest, LegendNumbersUseAPointInEveryLocale)
+{
+    trawler::test::GermanLocale german;
+    if (!german.available())
+        GTEST_SKIP() << "de_DE.UTF-8 could not be generated (localedef or the locale sources missing)";
+    ::setenv("LOCPATH", german.locpath().c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_ALL, german.kName), nullptr);
+    const std::string comma = std::localeconv()->decimal_point;
+    const std::string line = legendLine("Echo Request", 0.599);
+    std::setlocale(LC_ALL, "C");
+    ::unsetenv("LOCPATH");
+    EXPECT_EQ(comma, ",");
+    EXPECT_EQ(line, "Echo Request:59.9%");
 }
