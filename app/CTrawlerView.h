@@ -13,6 +13,8 @@
 
 #include "CHelpDlg.h"
 #include "ReportWorker.h"
+
+#include "reports/ReportDefinition.h"
 #include "ShareLegend.h"
 
 #include "skin/CSkinButton.h"
@@ -91,6 +93,8 @@ public:
     void OnTcpPairTraffic();
     void OnUdpPairTraffic();
     void OnLanAccess();
+    // 文件 → 导出报表... (CTrawlerViewExport.cpp).
+    void OnExportReport();
 
     // True while a report, chart or free query is read or counted on the
     // worker; cancelReport() (Esc, the status bar's 停止) ends that work and
@@ -187,6 +191,8 @@ private:
     bool m_bShowChart = false;
     std::shared_ptr<trawler::reports::ShareChart> m_chart; // created by the first chart report
     ReportWorker* m_worker = nullptr;
+    // The fixed report on screen, for export; unset while none is shown.
+    std::optional<trawler::reports::ReportDefinition> m_shown;
     QPointer<CHelpDlg> m_help;
     ReportListModel* m_queryModel = nullptr;   // set while its dialog is open
 };

@@ -131,6 +131,7 @@ void CTrawlerView::ShowIpMacMap(const std::vector<std::string>& titles, std::vec
         ShowError(fromUtf8(*failure));
         return;
     }
+    m_shown = definition;
     if (definition.hint)
         ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
     BuildQueryPanel();

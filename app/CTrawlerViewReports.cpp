@@ -134,6 +134,7 @@ void CTrawlerView::ClearReport()
     delete m_pHintStatic;
     delete m_pHintScroll;
     delete m_pLegend;
+    m_shown.reset();
     m_bShowChart = false;
     update();
 }
@@ -318,6 +319,7 @@ void CTrawlerView::RunTableReport(const ReportDefinition& definition)
                 return;
             }
             WatchModel(model);
+            m_shown = definition;
             if (definition.hint)
                 ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
             if (chart) {
@@ -399,6 +401,7 @@ void CTrawlerView::OnIcmpTypeShare()
             auto chart = std::make_shared<reports::ShareChart>(cursor.shareChart());
             return [this, chart] {
                 m_chart = chart;
+                m_shown = reports::icmpTypeShareReport();
                 m_bShowChart = true;
                 ShowLegend(kQueryLabelRect.top());
             };

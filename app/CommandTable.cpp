@@ -21,11 +21,14 @@ const std::array<const char*, 8> kMenuTitles = {
 // the object that owns the command.
 #define VIEW(fn) [](CommandTargets& t) { t.view->fn(); }
 
-const std::array<CommandInfo, 31> kCommands = {{
+const std::array<CommandInfo, 32> kCommands = {{
     {32775, QT_TRANSLATE_NOOP("CommandTable", "文件(&F)"), QT_TRANSLATE_NOOP("CommandTable", "建立mdb文件"),
      QT_TRANSLATE_NOOP("CommandTable", "建立新的MDB文件"), "", kNoButton, "", VIEW(OnCreateMdb)},
     {32776, QT_TRANSLATE_NOOP("CommandTable", "文件(&F)"), QT_TRANSLATE_NOOP("CommandTable", "初始化mdb文件"),
      QT_TRANSLATE_NOOP("CommandTable", "初始化MDB文件，在选定的mdb中建表"), "", kNoButton, "", VIEW(OnInitMdb)},
+    {ID_EXPORT_REPORT, QT_TRANSLATE_NOOP("CommandTable", "文件(&F)"), QT_TRANSLATE_NOOP("CommandTable", "导出报表..."),
+     QT_TRANSLATE_NOOP("CommandTable", "把显示的报表保存为CSV或HTML文件, 或把图表保存为SVG或PNG图片"), "", kNoButton, "",
+     VIEW(OnExportReport)},
     {ID_APP_EXIT, QT_TRANSLATE_NOOP("CommandTable", "文件(&F)"), QT_TRANSLATE_NOOP("CommandTable", "退出(&X)"),
      QT_TRANSLATE_NOOP("CommandTable", "退出应用程序；提示保存文档"), QT_TRANSLATE_NOOP("CommandTable", "退出"),
      kNoButton, "", [](CommandTargets& t) { t.frame->OnAppExit(); }},

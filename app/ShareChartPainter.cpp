@@ -53,6 +53,11 @@ void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& char
         const QRect text = painter.fontMetrics().boundingRect(QRect(at, QSize(10000, 20)),
                                                                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
         painter.fillRect(text, toColor(kLegendBackground));
+        // A swatch of the wedge's colour in the gap before the line.
+        const QRect swatch(at.x() - 14, at.y() + 2, 10, 10);
+        painter.fillRect(swatch, colour);
+        painter.setPen(Qt::black);
+        painter.drawRect(swatch.adjusted(-1, -1, 0, 0));
         painter.setPen(toColor(kLegendText));
         painter.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
     }

@@ -3,6 +3,7 @@
 // rendered image, the free query's dialog, a large result through the
 // fetching list, and the main window's caption menu and status panes.
 #include "ViewTestBase.h"
+#include "TempDir.h"
 
 #include "app/CMainFrame.h"
 #include "app/CQueryResultDlg.h"
@@ -21,6 +22,7 @@
 
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QXmlStreamReader>
 #include <QMenu>
 #include <QScrollBar>
 #include <QToolButton>
@@ -38,7 +40,7 @@ const QString kNoRecords = QStringLiteral("没有符合条件的记录.");
 
 enum Command { kSelectIcmp = 32778, kSelectArp = 32784, kSelectIp = 32786, kSelectSyn = 32794,
                kScanners = 32779, kShowAllIcmp = 32783, kTypeShare = 32793, kSynAll = 32795,
-               kDestTraffic = 32787, kTcpPairs = 32788, kUdpPairs = 32789, kLanAccess = 32790,
+               kDestTraffic = 32787, kExport = 32830, kTcpPairs = 32788, kUdpPairs = 32789, kLanAccess = 32790,
                kInsertIpMac = 32816 };
 
 QStringList columnTitles(const QTreeView* list)
@@ -384,6 +386,72 @@ private slots:
             else
                 QVERIFY2(needed <= hint->height(), qPrintable(hint->text()));
         }
+    }
+
+    void exportWritesTheShownReport()
+    {
+        start();
+        trawler::test::TempDir dir;
+        const QString base = QString::fromStdString(dir.file("traffic"));
+        // Nothing shown: nothing to export, no chooser.
+        run(kExport);
+        QCOMPARE(m_prompter->messages.size(), size_t(1));
+        QVERIFY(m_prompter->choosers.empty() || m_prompter->choosers.back().kind != "save");
+        m_prompter->messages.clear();
+
+        m_db->ip("10.0.0.1", "10.0.0.7", "TCP", 1025, 80, 600);
+        m_db->ip("10.0.0.2", "10.0.0.8", "UDP", 53, 1030, 300);
+        m_db->ip("10.0.0.3", "10.0.0.9", "", 0, 0, 100);
+        run(kDestTraffic);
+        QVERIFY(m_prompter->messages.empty());
+        const auto exportAs = [&](const QString& name) {
+            m_prompter->answers = {name};
+            run(kExport);
+        };
+
+        // A name without an extension becomes CSV: byte-order mark, titles, every row.
+        exportAs(base);
+        QFile csv(base + ".csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QByteArray bytes = csv.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QStringList lines = QString::fromUtf8(bytes.mid(3)).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0].split(','), m_view->reportModel()->titles());
+        QVERIFY(lines[1].split(',').contains("10.0.0.7"));
+
+        // HTML: one page with the title, the rows and the chart as SVG.
+        exportAs(base + ".html");
+        QFile html(base + ".html");
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(html.readAll());
+        QVERIFY(page.contains(QStringLiteral("目的IP流量统计")));
+        QCOMPARE(page.count("<tr"), 4);
+        QVERIFY(page.contains("<svg"));
+
+        // The chart alone: SVG that reads as XML, PNG with the first wedge's red.
+        exportAs(base + ".svg");
+        QFile svg(base + ".svg");
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&svg);
+        while (!xml.atEnd())
+            xml.readNext();
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        exportAs(base + ".png");
+        const QImage png(base + ".png");
+        QVERIFY(!png.isNull());
+        QVERIFY(hasColour(png, png.rect(), QColor(255, 0, 0)));
+        QCOMPARE(m_prompter->messages.size(), size_t(4));
+        for (const auto& shown : m_prompter->messages)
+            QVERIFY2(shown.text.contains(base), qPrintable(shown.text));
+
+        // A report without a chart has no chart to export.
+        m_db->ip("10.0.0.1", "10.0.0.2", "TCP", 1025, 445, 60);
+        run(kLanAccess);
+        m_prompter->messages.clear();
+        exportAs(base + "-lan.png");
+        QVERIFY(!QFile::exists(base + "-lan.png"));
+        QCOMPARE(m_prompter->messages.size(), size_t(1));
     }
 
     void pairReportsLabelBothEnds()
