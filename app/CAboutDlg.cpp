@@ -14,9 +14,9 @@ QRect units(int x, int y, int w, int h)
 }
 } // namespace
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_btnOk(new CSkinButton(QStringLiteral("确定"), this))
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_btnOk(new CSkinButton(tr("确定"), this))
 {
-    setWindowTitle(QStringLiteral("关于 Trawler"));
+    setWindowTitle(tr("关于 Trawler"));
     setFont(dialogTemplateFont());
     setFixedSize(units(0, 0, 235, 55).size());
 
@@ -24,11 +24,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_btnOk(new CSkinButton
     icon->setPixmap(QPixmap(QStringLiteral(":/trawler-32.png")));
     icon->setGeometry(units(11, 14, 21, 21));
 
-    auto* version = new QLabel(QStringLiteral("Trawler 0.99 版"), this);
+    auto* version = new QLabel(tr("Trawler 0.99 版"), this);
     version->setObjectName(QStringLiteral("version"));
     version->setGeometry(units(40, 10, 119, 12));
 
-    auto* credit = new QLabel(QStringLiteral("版权所有 (C) 2004 Trawler 开发组"), this);
+    auto* credit = new QLabel(tr("版权所有 (C) 2004 Trawler 开发组"), this);
     credit->setObjectName(QStringLiteral("credit"));
     credit->setGeometry(units(40, 28, 188, 12));
 

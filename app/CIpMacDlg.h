@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class CSkinButton;
 class QLabel;
 class QLineEdit;
@@ -18,6 +20,14 @@ public:
 
     // sampleIp and sampleMac fill the edits when the dialog opens.
     CIpMacDlg(const QString& sampleIp, const QString& sampleMac, QWidget* parent = nullptr);
+
+    // Asked at OK with both texts; false keeps the dialog open with what was
+    // typed. It names the field at fault through `badField` (the IP or MAC
+    // edit) and tells the operator what is wrong itself.
+    using Check = std::function<bool(const QString& ip, const QString& mac, ControlId& badField)>;
+    void setCheck(Check check) { m_check = std::move(check); }
+    // The field marked by the last refused OK; 0 when none.
+    int markedField() const { return m_marked; }
 
     // Both edit texts as they stood at OK, unchecked; empty before.
     QString m_strIp;
@@ -38,4 +48,6 @@ private:
     QLineEdit* m_editMac = nullptr;
     CSkinButton* m_btnOk = nullptr;
     CSkinButton* m_btnCancel = nullptr;
+    Check m_check;
+    int m_marked = 0;
 };

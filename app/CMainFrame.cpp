@@ -2,17 +2,19 @@
 
 #include "CTrawlerView.h"
 
+#include "capture/PacketTally.h"
+
 #include "skin/CStatusBarXP.h"
 #include "skin/CToolBarXP.h"
 #include "skin/MenuTitle.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -36,9 +38,11 @@ constexpr int kFirstBitmap = 130;
 enum Bitmap { kLeft = 130, kBottom, kRight, kBand, kClose, kRestore, kMax, kMin, kCloseHot, kRestoreHot, kMaxHot,
               kMinHot };
 
+// Texts of the command table, through the translation system (context
+// "CommandTable"); the table itself keeps the source texts.
 QString menuText(const char* utf8)
 {
-    return QString::fromUtf8(utf8);
+    return *utf8 ? QCoreApplication::translate("CommandTable", utf8) : QString();
 }
 
 Qt::Edges edgesOf(CMainFrame::HitArea area)
@@ -65,19 +69,19 @@ void showSystemMenu(CMainFrame* frame, const QPoint& at, const std::function<voi
     if (!menu) {
         menu = new QMenu(frame);
         menu->setObjectName(QStringLiteral("systemMenu"));
-        QAction* restore = menu->addAction(QStringLiteral("还原(&R)"), frame, &QWidget::showNormal);
+        QAction* restore = menu->addAction(CMainFrame::tr("还原(&R)"), frame, &QWidget::showNormal);
         restore->setObjectName(QStringLiteral("restore"));
-        QAction* move = menu->addAction(QStringLiteral("移动(&M)"));
+        QAction* move = menu->addAction(CMainFrame::tr("移动(&M)"));
         move->setObjectName(QStringLiteral("move"));
-        QAction* size = menu->addAction(QStringLiteral("大小(&S)"));
+        QAction* size = menu->addAction(CMainFrame::tr("大小(&S)"));
         size->setObjectName(QStringLiteral("size"));
-        menu->addAction(QStringLiteral("最小化(&N)"), frame, &QWidget::showMinimized)
+        menu->addAction(CMainFrame::tr("最小化(&N)"), frame, &QWidget::showMinimized)
             ->setObjectName(QStringLiteral("minimize"));
-        QAction* maximize = menu->addAction(QStringLiteral("最大化(&X)"));
+        QAction* maximize = menu->addAction(CMainFrame::tr("最大化(&X)"));
         maximize->setObjectName(QStringLiteral("maximize"));
         maximize->setEnabled(false);
         menu->addSeparator();
-        QAction* close = menu->addAction(QStringLiteral("关闭(&C)"), frame, &QWidget::close);
+        QAction* close = menu->addAction(CMainFrame::tr("关闭(&C)"), frame, &QWidget::close);
         close->setObjectName(QStringLiteral("close"));
         close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
         close->setShortcutVisibleInContextMenu(true);
@@ -124,6 +128,7 @@ bool CMainFrame::create(CTrawlerView* view, const CommandTargets& targets)
     if (!createMenus() || !createToolBar() || !createStatusBar())
         return false;
     setCentralWidget(view);
+    watchView();
     move(100, 10);
     resize(600, 530);
     return true;
@@ -193,20 +198,6 @@ bool CMainFrame::createToolBar()
     return true;
 }
 
-bool CMainFrame::createStatusBar()
-{
-    m_wndStatusBar = new CStatusBarXP(this);
-    m_paneMessage = new QLabel(QStringLiteral("就绪"), m_wndStatusBar);
-    m_wndStatusBar->addWidget(m_paneMessage, 1);
-    // The lock indicators: the window system does not report lock states,
-    // so they stand greyed. The bar outlines its panes itself.
-    const QStringList indicators{menuText("大写"), menuText("数字"), menuText("滚动")};
-    for (QLabel* pane : m_wndStatusBar->setIndicators(indicators))
-        pane->setEnabled(false);
-    setStatusBar(m_wndStatusBar);
-    return true;
-}
-
 bool CMainFrame::routeCommand(int id)
 {
     const CommandInfo* command = findCommand(id);
@@ -219,37 +210,6 @@ bool CMainFrame::routeCommand(int id)
 void CMainFrame::OnAppExit()
 {
     close();
-}
-
-// ---- status bar ----
-
-void CMainFrame::showParseProgress(int runId, const QString& captureFile, int percent)
-{
-    ParseEntry& entry = m_parses[runId];
-    if (!captureFile.isEmpty())
-        entry.file = captureFile;
-    entry.percent = percent;
-    updateMessagePane();
-}
-
-void CMainFrame::endParseProgress(int runId)
-{
-    m_parses.remove(runId);
-    updateMessagePane();
-}
-
-void CMainFrame::updateMessagePane()
-{
-    if (!m_paneMessage)
-        return;
-    if (m_parses.isEmpty()) {
-        m_paneMessage->setText(QStringLiteral("就绪"));
-        return;
-    }
-    QStringList parts;
-    for (const ParseEntry& entry : m_parses)
-        parts << QStringLiteral("正在解析 %1: %2%").arg(QFileInfo(entry.file).fileName()).arg(entry.percent);
-    m_paneMessage->setText(parts.join(QStringLiteral("    ")));
 }
 
 // ---- caption ----

@@ -8,14 +8,18 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "CommandTable.h"
 
 class CStatusBarXP;
 class CToolBarXP;
 class CTrawlerView;
+class PacketTally;
 class QAction;
 class QLabel;
+class QTimer;
+class QToolButton;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -45,6 +49,16 @@ public:
     CToolBarXP* toolBar() const { return m_wndToolBar; }
     CStatusBarXP* statusBarXP() const { return m_wndStatusBar; }
     QLabel* messagePane() const { return m_paneMessage; }
+    // Status panes: the report's row count, the database chosen for
+    // analysis, the save directory, a running capture; the button that
+    // stops a report at work.
+    QLabel* rowsPane() const { return m_paneRows; }
+    QLabel* databasePane() const { return m_paneDatabase; }
+    QLabel* saveDirPane() const { return m_paneSaveDir; }
+    QLabel* capturePane() const { return m_paneCapture; }
+    QToolButton* stopButton() const { return m_btnStop; }
+    // Cancels the running parses; shown while any runs.
+    QToolButton* cancelParseButton() const { return m_btnCancelParse; }
     QAction* action(int id) const { return m_actions.value(id); }
 
     // Sends a command to its handler; false for an unknown id.
@@ -77,6 +91,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -86,6 +101,12 @@ private:
     bool createStatusBar();
     void layoutCaption();
     void updateMessagePane();
+    void watchView();
+    void showRowCount(qlonglong rows);
+    void showDatabase(const QString& path);
+    void showSaveDir(const QString& dir);
+    void showCapturing(bool capturing);
+    void updateCaptureCount();
     void setHover(HitArea hover);
     void updateCursor(HitArea area);
 
@@ -94,6 +115,16 @@ private:
     CToolBarXP* m_wndToolBar = nullptr;
     CStatusBarXP* m_wndStatusBar = nullptr;
     QLabel* m_paneMessage = nullptr;
+    QLabel* m_paneRows = nullptr;
+    QLabel* m_paneDatabase = nullptr;
+    QLabel* m_paneSaveDir = nullptr;
+    QLabel* m_paneCapture = nullptr;
+    QToolButton* m_btnStop = nullptr;
+    QToolButton* m_btnCancelParse = nullptr;
+    bool m_closeWhenParsed = false;   // the operator chose to wait for the parses, then leave
+    QTimer* m_captureTimer = nullptr;
+    std::unique_ptr<PacketTally> m_tally;
+    QString m_lastCapture;   // "file: N packets" after a capture ended
     QMap<int, QAction*> m_actions;
 
     // Caption rectangles, in window coordinates, recomputed on every resize.

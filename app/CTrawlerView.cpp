@@ -1,7 +1,10 @@
 #include "CTrawlerView.h"
 
+#include "CHelpDlg.h"
+
 #include "capture/CParseDlg.h"
 #include "capture/CaptureController.h"
+#include "capture/FileChoice.h"
 #include "capture/ParseLauncher.h"
 #include "capture/Prompter.h"
 #include "db/DatabaseFile.h"
@@ -21,7 +24,7 @@
 const char* const CTrawlerView::kCaptureBanner = "正在截包.....停止截包请按停止键或'截包->停止'....";
 
 namespace {
-const QString kMdbFilter = QStringLiteral("Microsoft Access文件(*.mdb)");
+const QString kMdbFilter = databaseFileFilter(QStringLiteral("Microsoft Access文件(*.mdb)"));
 const QString kMdbPattern = QStringLiteral("*.mdb");
 
 std::string fsPath(const QString& path)
@@ -35,6 +38,8 @@ CTrawlerView::CTrawlerView(Prompter& prompter, QWidget* parent)
       m_capture(std::make_unique<CaptureController>(prompter, this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_worker = new ReportWorker(this);
+    connect(m_worker, &ReportWorker::busyChanged, this, [this] { emit busyChanged(isBusy()); });
     connect(m_capture.get(), &CaptureController::capturingChanged, this, &CTrawlerView::setCapturing);
 }
 
@@ -109,14 +114,14 @@ void CTrawlerView::OnCreateMdb()
 {
     m_szFileName = kMdbPattern;
     const QString path =
-        m_prompter.saveFileName(this, QStringLiteral("选择要保存mdb文件的地址"), m_szFileName, kMdbFilter);
+        m_prompter.saveFileName(this, tr("选择要保存mdb文件的地址"), m_szFileName, kMdbFilter);
     if (path.isEmpty())
         return;
-    m_szFileName = path;
+    m_szFileName = withDatabaseExtension(path);
     try {
         // An existing file is refused even after the chooser's overwrite
         // question: nothing is ever replaced.
-        trawler::db::createDatabaseFile(fsPath(path));
+        trawler::db::createDatabaseFile(fsPath(m_szFileName));
     } catch (const trawler::db::DbError& e) {
         m_prompter.message(this, kAppTitle, QString::fromStdString(e.description()));
         return;
@@ -128,7 +133,7 @@ void CTrawlerView::OnInitMdb()
 {
     m_szFileName = kMdbPattern;
     const QString path =
-        m_prompter.openFileName(this, QStringLiteral("选择要初始化的mdb文件"), m_szFileName, kMdbFilter);
+        m_prompter.openFileName(this, tr("选择要初始化的mdb文件"), m_szFileName, kMdbFilter);
     if (path.isEmpty())
         return;
     m_szFileName = path;
@@ -166,6 +171,7 @@ void CTrawlerView::OnCaptureStop()
 void CTrawlerView::OnParse()
 {
     CParseDlg dialog(m_prompter, this);
+    dialog.setCaptureDir(m_capture->saveDir());
     if (m_prompter.exec(dialog) != QDialog::Accepted)
         return;
     if (dialog.m_strCapPath.isEmpty() || dialog.m_strMdbPath.isEmpty()) {
@@ -183,8 +189,10 @@ void CTrawlerView::OnParse()
 
 void CTrawlerView::OnHelpTopics()
 {
-    // Resolved against the current directory; a missing file does nothing.
-    const QFileInfo help(QDir::current(), QStringLiteral("Trawler.chm"));
-    if (help.exists())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help.absoluteFilePath()));
+    // The manual is built into the program; one window, raised when asked again.
+    if (!m_help)
+        m_help = new CHelpDlg(this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }

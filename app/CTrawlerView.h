@@ -11,10 +11,19 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include "CHelpDlg.h"
+#include "ReportWorker.h"
+
+#include "reports/ReportDefinition.h"
+#include "ShareLegend.h"
+
 #include "skin/CSkinButton.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
+
 
 class CaptureController;
 class ParseLauncher;
@@ -22,7 +31,11 @@ class Prompter;
 class QPainter;
 class ReportListModel;
 
+
 namespace trawler::reports {
+struct FreeQueryOutcome;
+struct IpMacMapRow;
+class ReportError;
 struct ReportDefinition;
 struct ShareChart;
 } // namespace trawler::reports
@@ -59,8 +72,9 @@ public:
     void OnCaptureStop();
     void OnParse();
 
-    // Help.
+    // Help: the manual in a window of its own.
     void OnHelpTopics();
+    CHelpDlg* helpWindow() const { return m_help; }
 
     // Reports (CTrawlerViewReports.cpp).
     void OnSelectDatabase();
@@ -79,11 +93,27 @@ public:
     void OnTcpPairTraffic();
     void OnUdpPairTraffic();
     void OnLanAccess();
+    // 文件 → 导出报表... (CTrawlerViewExport.cpp).
+    void OnExportReport();
+
+    // True while a report, chart or free query is read or counted on the
+    // worker; cancelReport() (Esc, the status bar's 停止) ends that work and
+    // keeps what is shown.
+    bool isBusy() const;
+    void cancelReport();
+    const ReportWorker& reportWorker() const { return *m_worker; }
+    // The free query's result while its dialog is open.
+    ReportListModel* queryModel() const { return m_queryModel; }
 
     // What the reports show; null while the control does not exist.
     QTreeView* reportList() const { return m_pReportList; }
     ReportListModel* reportModel() const;
     QLabel* hintStatic() const { return m_pHintStatic; }
+    // The scrolling frame of a hint too long for its rectangle; null otherwise.
+    QWidget* hintScroll() const { return m_pHintScroll; }
+    // What stands in the hint's rectangle: the hint, or its scrolling frame.
+    QWidget* hintFrame() const { return m_pHintScroll ? m_pHintScroll.data() : m_pHintStatic.data(); }
+    ShareLegend* legend() const { return m_pLegend; }
     QLabel* queryLabel() const { return m_stQueryLabel; }
     QPlainTextEdit* queryEdit() const { return m_editQuery; }
     CSkinButton* queryButton() const { return m_btnQuery; }
@@ -97,6 +127,13 @@ public:
     // The paths the last parse command handed on.
     QString lastCaptureFile() const { return m_strCapFile; }
     QString lastParseDatabase() const { return m_strParseDb; }
+
+signals:
+    void busyChanged(bool busy);
+    // The rows of the report shown, once known; -1 when there is none.
+    void rowCountChanged(qlonglong rows);
+    // The database chosen for analysis (empty: none).
+    void databaseChanged(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -117,8 +154,17 @@ private:
     void ShowPairTraffic(const trawler::reports::ReportDefinition& definition);
     QTreeView* CreateReportList(int listBottom, ReportListModel* model);
     void ShowHint(const QString& text, const QRect& rect);
+    void ShowLegend(int bottom);
     void BuildQueryPanel();
     void ShowError(const QString& text);
+    void StartReport(ReportWorker::Job job);
+    void EditIpMac(bool modify);
+    void WatchModel(ReportListModel* model);
+    QString reportErrorText(const trawler::reports::ReportError& e) const;
+    void ShowFreeQueryOutcome(trawler::reports::FreeQueryOutcome& outcome, std::vector<std::vector<std::optional<std::string>>> rows,
+                              const std::optional<std::string>& failure);
+    void ShowIpMacMap(const std::vector<std::string>& titles, std::vector<trawler::reports::IpMacMapRow> rows,
+                      const std::optional<std::string>& failure);
     void RouteCommand(int id);
     std::string DbPath() const;
 
@@ -137,9 +183,16 @@ private:
     QFont m_fontText = makeTextFont();
     QPointer<QTreeView> m_pReportList;
     QPointer<QLabel> m_pHintStatic;
+    QPointer<QWidget> m_pHintScroll;   // holds the hint when it does not fit its rectangle
+    QPointer<ShareLegend> m_pLegend;
     QPointer<QLabel> m_stQueryLabel;
     QPointer<QPlainTextEdit> m_editQuery;
     QPointer<CSkinButton> m_btnQuery;
     bool m_bShowChart = false;
     std::shared_ptr<trawler::reports::ShareChart> m_chart; // created by the first chart report
+    ReportWorker* m_worker = nullptr;
+    // The fixed report on screen, for export; unset while none is shown.
+    std::optional<trawler::reports::ReportDefinition> m_shown;
+    QPointer<CHelpDlg> m_help;
+    ReportListModel* m_queryModel = nullptr;   // set while its dialog is open
 };

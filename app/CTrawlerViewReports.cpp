@@ -5,21 +5,25 @@
 // at once and a long result never turns into a mass of widgets.
 #include "CTrawlerView.h"
 
-#include "CIpMacDlg.h"
 #include "CMainFrame.h"
 #include "CQueryResultDlg.h"
 #include "CommandTable.h"
 #include "LocalNetworkSample.h"
+#include "ReportViewText.h"
 #include "ReportListModel.h"
 #include "ReportListView.h"
 #include "ShareChartPainter.h"
+#include "ShareLegend.h"
 
+#include "capture/FileChoice.h"
+#include "capture/ParseLauncher.h"
 #include "capture/Prompter.h"
 #include "reports/Catalogue.h"
 #include "reports/FreeQuery.h"
 #include "reports/IpMacMap.h"
-#include "reports/IpMacStore.h"
+#include "reports/Interruption.h"
 #include "reports/LocalNetwork.h"
+#include "reports/PieLayout.h"
 #include "reports/ReportCursor.h"
 #include "reports/ReportError.h"
 #include "skin/CSkinButton.h"
@@ -29,6 +33,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTreeView>
 
 #include <optional>
@@ -40,7 +46,7 @@ namespace reports = trawler::reports;
 
 namespace {
 
-const QString kMdbFilter = QStringLiteral("Microsoft Access文件(*.mdb)");
+const QString kMdbFilter = databaseFileFilter(QStringLiteral("Microsoft Access文件(*.mdb)"));
 const QString kMdbPattern = QStringLiteral("*.mdb");
 
 // First batch of a chart report's list (see RunTableReport).
@@ -56,26 +62,6 @@ constexpr int kQueryEditId = 1;
 const QRect kQueryLabelRect(QPoint(0, 390), QPoint(45 - 1, 425 - 1));
 const QRect kQueryEditRect(QPoint(50, 390), QPoint(520 - 1, 425 - 1));
 const QRect kQueryButtonRect(QPoint(525, 390), QPoint(585 - 1, 425 - 1));
-
-QRect toQRect(const reports::ChartRect& r)
-{
-    return QRect(r.left, r.top, r.width(), r.height());
-}
-
-// The pointer shows the engine at work while a statement runs to its first
-// row; it is gone again before any message box.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 } // namespace
 
@@ -133,15 +119,22 @@ void CTrawlerView::OnSelectDatabase()
 {
     // The earlier choice is gone at once: cancelling leaves none.
     m_szDbPath = kMdbPattern;
-    m_szDbPath = m_prompter.openFileName(this, QStringLiteral("选择mdb文件"), m_szDbPath, kMdbFilter);
+    m_szDbPath = m_prompter.openFileName(this, tr("选择mdb文件"), m_szDbPath, kMdbFilter);
+    emit databaseChanged(m_szDbPath);
 }
 
 // ---- the report controls ----
 
 void CTrawlerView::ClearReport()
 {
+    // Closing a report ends whatever it still reads.
+    cancelReport();
+    emit rowCountChanged(-1);
     delete m_pReportList;
     delete m_pHintStatic;
+    delete m_pHintScroll;
+    delete m_pLegend;
+    m_shown.reset();
     m_bShowChart = false;
     update();
 }
@@ -166,6 +159,7 @@ QTreeView* CTrawlerView::CreateReportList(int listBottom, ReportListModel* model
 void CTrawlerView::ShowHint(const QString& text, const QRect& rect)
 {
     delete m_pHintStatic;
+    delete m_pHintScroll;
     auto* hint = new QLabel(text, this);
     hint->setObjectName(QStringLiteral("hint"));
     hint->setProperty("controlId", kHintId);
@@ -174,8 +168,43 @@ void CTrawlerView::ShowHint(const QString& text, const QRect& rect)
     hint->setTextFormat(Qt::PlainText);
     hint->setFont(m_fontText);
     hint->setGeometry(rect);
-    hint->show();
     m_pHintStatic = hint;
+    if (hint->heightForWidth(rect.width()) > rect.height()) {
+        // Too long for its rectangle with this font: the rectangle scrolls,
+        // so the last sentence can still be read.
+        auto* scroll = new QScrollArea(this);
+        scroll->setObjectName(QStringLiteral("hintScroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        scroll->setGeometry(rect);
+        const int width = rect.width() - scroll->verticalScrollBar()->sizeHint().width();
+        hint->setParent(scroll);
+        hint->setFixedSize(width, hint->heightForWidth(width));
+        scroll->setWidget(hint);
+        // Inside the frame the hint keeps the colours of the view's statics.
+        OnCtlColor(hint);
+        scroll->show();
+        m_pHintScroll = scroll;
+    }
+    hint->show();
+}
+
+void CTrawlerView::ShowLegend(int bottom)
+{
+    delete m_pLegend;
+    if (!m_chart)
+        return;
+    const reports::PieLayout layout = reports::layoutPie(*m_chart);
+    if (layout.wedges.empty())
+        return;
+    const reports::ChartPoint first = layout.wedges.front().legendTopLeft;
+    auto* legend = new ShareLegend(layout, m_fontText, this);
+    const int left = first.x - ShareLegend::kSwatchGap;
+    legend->setGeometry(left, first.y, reports::kListWidth - left, std::max(ShareLegend::kLineHeight, bottom - first.y));
+    legend->show();
+    m_pLegend = legend;
+    update();
 }
 
 void CTrawlerView::BuildQueryPanel()
@@ -185,7 +214,7 @@ void CTrawlerView::BuildQueryPanel()
     delete m_editQuery;
     delete m_btnQuery;
 
-    m_stQueryLabel = new QLabel(QStringLiteral("自定义查询:"), this);
+    m_stQueryLabel = new QLabel(tr("自定义查询:"), this);
     m_stQueryLabel->setObjectName(QStringLiteral("queryLabel"));
     m_stQueryLabel->setProperty("controlId", kQueryLabelId);
     m_stQueryLabel->setFrameShape(QFrame::Box);
@@ -200,7 +229,7 @@ void CTrawlerView::BuildQueryPanel()
     m_editQuery->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_editQuery->setGeometry(kQueryEditRect);
 
-    m_btnQuery = new CSkinButton(QStringLiteral("开始查询"), this);
+    m_btnQuery = new CSkinButton(tr("开始查询"), this);
     m_btnQuery->setObjectName(QStringLiteral("queryButton"));
     m_btnQuery->setProperty("controlId", ID_CUSTOM_QUERY);
     m_btnQuery->setFont(m_fontText);
@@ -214,45 +243,94 @@ void CTrawlerView::BuildQueryPanel()
 
 // ---- table reports ----
 
+bool CTrawlerView::isBusy() const
+{
+    const ReportListModel* model = reportModel();
+    return m_worker->isBusy() || (model && model->isBusy());
+}
+
+void CTrawlerView::cancelReport()
+{
+    m_worker->cancel();
+    if (ReportListModel* model = reportModel())
+        model->cancel();
+    if (m_queryModel)
+        m_queryModel->cancel();
+}
+
+void CTrawlerView::StartReport(ReportWorker::Job job)
+{
+    // An answer from the worker arrives as a closure; the report it belongs
+    // to may have been replaced or cancelled by then, and is then dropped.
+    m_worker->start(std::move(job));
+}
+
+QString CTrawlerView::reportErrorText(const ReportError& e) const
+{
+    // A report on a file that a parse of ours is filling finds nothing yet.
+    if (e.kind() == ReportError::Kind::NoRecords && m_parse->isWriting(m_szDbPath))
+        return tr("正在解析写入此数据库, 结果在解析完成后出现.");
+    return fromUtf8(e.what());
+}
+
+void CTrawlerView::WatchModel(ReportListModel* model)
+{
+    connect(model, &ReportListModel::busyChanged, this, [this] { emit busyChanged(isBusy()); });
+    connect(model, &ReportListModel::totalKnown, this, [this](qulonglong rows) { emit rowCountChanged(qlonglong(rows)); });
+    model->readInBackground(m_szDbPath);
+    if (model->totalRows())
+        emit rowCountChanged(qlonglong(*model->totalRows()));
+}
+
 void CTrawlerView::RunTableReport(const ReportDefinition& definition)
 {
     ClearReport();
-    std::unique_ptr<ReportListModel> model;
-    try {
-        BusyCursor busy;
-        ReportCursor cursor = ReportCursor::open(DbPath(), definition);
-        model = std::make_unique<ReportListModel>(cursor.titles());
-        model->setCursor(std::move(cursor));
-    } catch (const ReportError& e) {
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
-    ReportListModel* rows = model.release();
-    CreateReportList(definition.listBottom, rows);
-    try {
-        // A chart needs the total of the whole result. Taking a generous
-        // first batch lets most chart reports (a few hundred destinations,
-        // a few thousand endpoint pairs) end within it, so the chart comes
-        // from the listed rows instead of a second run of the query.
-        rows->fetchBatch(definition.chart ? kChartFirstBatch : ReportListModel::kBatch);
-        if (definition.chart) {
-            // For a longer result this reads it once more, after the first
-            // rows are on screen.
-            repaint();
-            BusyCursor busy;
-            const reports::ShareChart& chart = rows->cursor()->shareChart();
-            m_chart = std::make_shared<reports::ShareChart>(chart);
-            m_bShowChart = true;
-            update();
+    const std::string path = DbPath();
+    StartReport([this, path, definition](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        std::shared_ptr<ReportCursor> cursor;
+        auto rows = std::make_shared<std::vector<reports::Row>>();
+        try {
+            cursor = std::make_shared<ReportCursor>(ReportCursor::open(path, definition, nullptr, &interruption));
+        } catch (const ReportError& e) {
+            return [this, e] { ShowError(reportErrorText(e)); };
         }
-    } catch (const ReportError& e) {
-        // The rows listed so far stay; no chart, no hint.
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
-    if (definition.hint)
-        ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
-    BuildQueryPanel();
+        std::shared_ptr<reports::ShareChart> chart;
+        std::optional<std::string> failure;
+        try {
+            reports::Interruption::Scope scope(&interruption, cursor->connection());
+            // A chart needs the total of the whole result. Taking a generous
+            // first batch lets most chart reports (a few hundred
+            // destinations, a few thousand endpoint pairs) end within it, so
+            // the chart comes from the listed rows instead of a second run.
+            cursor->fetch(definition.chart ? kChartFirstBatch : ReportListModel::kBatch, *rows);
+            if (definition.chart)
+                chart = std::make_shared<reports::ShareChart>(cursor->shareChart());
+        } catch (const ReportError& e) {
+            failure = e.what();
+        }
+        return [this, definition, cursor, rows, chart, failure] {
+            auto* model = new ReportListModel(cursor->titles());
+            model->appendRows(std::move(*rows));
+            model->setCursor(std::move(*cursor));
+            CreateReportList(definition.listBottom, model);
+            if (failure) {
+                // The rows listed so far stay; no chart, no hint.
+                ShowError(fromUtf8(*failure));
+                return;
+            }
+            WatchModel(model);
+            m_shown = definition;
+            if (definition.hint)
+                ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
+            if (chart) {
+                m_chart = chart;
+                m_bShowChart = true;
+                // The legend ends where the hint begins.
+                ShowLegend(definition.hint ? definition.hintRect.top : kQueryLabelRect.top());
+            }
+            BuildQueryPanel();
+        };
+    });
 }
 
 void CTrawlerView::OnIcmpScanners()
@@ -315,22 +393,28 @@ void CTrawlerView::OnLanAccess()
 void CTrawlerView::OnIcmpTypeShare()
 {
     ClearReport();
-    try {
-        BusyCursor busy;
-        ReportCursor cursor = ReportCursor::open(DbPath(), reports::icmpTypeShareReport());
-        m_chart = std::make_shared<reports::ShareChart>(cursor.shareChart());
-    } catch (const ReportError& e) {
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
-    m_bShowChart = true;
-    update();
+    const std::string path = DbPath();
+    StartReport([this, path](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        try {
+            ReportCursor cursor = ReportCursor::open(path, reports::icmpTypeShareReport(), nullptr, &interruption);
+            reports::Interruption::Scope scope(&interruption, cursor.connection());
+            auto chart = std::make_shared<reports::ShareChart>(cursor.shareChart());
+            return [this, chart] {
+                m_chart = chart;
+                m_shown = reports::icmpTypeShareReport();
+                m_bShowChart = true;
+                ShowLegend(kQueryLabelRect.top());
+            };
+        } catch (const ReportError& e) {
+            return [this, e] { ShowError(reportErrorText(e)); };
+        }
+    });
 }
 
 void CTrawlerView::DrawShareChart(QPainter& painter)
 {
     if (m_chart)
-        paintShareChart(painter, *m_chart, m_fontText);
+        paintShareChart(painter, *m_chart, m_fontText, !m_pLegend);
 }
 
 // ---- the free query ----
@@ -342,14 +426,32 @@ void CTrawlerView::OnCustomQuery()
     const QString sql = m_editQuery->toPlainText();
     if (sql.isEmpty())
         return;
-    reports::FreeQueryOutcome outcome;
-    try {
-        BusyCursor busy;
-        outcome = reports::runFreeQuery(DbPath(), sql.toStdString());
-    } catch (const ReportError& e) {
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
+    const std::string path = DbPath();
+    const std::string text = sql.toStdString();
+    StartReport([this, path, text](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        auto outcome = std::make_shared<reports::FreeQueryOutcome>();
+        auto rows = std::make_shared<std::vector<reports::Row>>();
+        try {
+            *outcome = reports::runFreeQuery(path, text, &interruption);
+        } catch (const ReportError& e) {
+            return [this, e] { ShowError(reportErrorText(e)); };
+        }
+        std::optional<std::string> failure;
+        if (outcome->rows) {
+            try {
+                reports::Interruption::Scope scope(&interruption, outcome->rows->connection());
+                outcome->rows->fetch(ReportListModel::kBatch, *rows);
+            } catch (const ReportError& e) {
+                failure = e.what();
+            }
+        }
+        return [this, outcome, rows, failure] { ShowFreeQueryOutcome(*outcome, std::move(*rows), failure); };
+    });
+}
+
+void CTrawlerView::ShowFreeQueryOutcome(reports::FreeQueryOutcome& outcome, std::vector<reports::Row> rows,
+                                        const std::optional<std::string>& failure)
+{
     switch (outcome.kind) {
     case reports::FreeQueryOutcome::Kind::Nothing:
         return;
@@ -360,85 +462,21 @@ void CTrawlerView::OnCustomQuery()
         break;
     }
     ReportListModel model(outcome.rows->titles());
+    model.appendRows(std::move(rows));
     model.setCursor(std::move(*outcome.rows));
     CQueryResultDlg dialog(&model, this);
     connect(&model, &ReportListModel::fetchFailed, &dialog, [this](const QString& text) { ShowError(text); },
             Qt::QueuedConnection);
-    try {
-        model.fetchBatch();
-    } catch (const ReportError& e) {
+    if (failure) {
         // The dialog still opens, with the rows read before the failure.
-        ShowError(fromUtf8(e.what()));
+        ShowError(fromUtf8(*failure));
+    } else {
+        m_queryModel = &model;
+        WatchModel(&model);
     }
     m_prompter.exec(dialog);
-}
-
-// ---- IP-MAC bindings ----
-
-void CTrawlerView::OnInsertIpMac()
-{
-    const reports::LocalInterface sample = localNetworkSample();
-    CIpMacDlg dialog(fromUtf8(sample.ip), fromUtf8(sample.mac), this);
-    if (m_prompter.exec(dialog) != QDialog::Accepted)
-        return;
-    const reports::IpMacOutcome outcome =
-        reports::insertIpMac(DbPath(), dialog.m_strIp.toStdString(), dialog.m_strMac.toStdString());
-    m_prompter.message(this, kAppTitle, fromUtf8(outcome.message));
-}
-
-void CTrawlerView::OnModifyIpMac()
-{
-    const reports::LocalInterface sample = localNetworkSample();
-    CIpMacDlg dialog(fromUtf8(sample.ip), fromUtf8(sample.mac), this);
-    if (m_prompter.exec(dialog) != QDialog::Accepted)
-        return;
-    const reports::IpMacOutcome outcome =
-        reports::modifyIpMac(DbPath(), dialog.m_strIp.toStdString(), dialog.m_strMac.toStdString());
-    m_prompter.message(this, kAppTitle, fromUtf8(outcome.message));
-}
-
-void CTrawlerView::OnIpMacMap()
-{
-    ClearReport();
-    const ReportDefinition definition = reports::ipMacMapReport();
-    std::optional<reports::IpMacMapCursor> cursor;
-    try {
-        BusyCursor busy;
-        cursor.emplace(reports::IpMacMapCursor::open(DbPath()));
-    } catch (const ReportError& e) {
-        ShowError(fromUtf8(e.what()));
-        return;
-    }
-    auto* model = new ReportListModel(cursor->titles());
-    CreateReportList(definition.listBottom, model);
-
-    // Every row is read here, as each one is checked against its binding and
-    // a changed MAC is shown while the report runs; the rows so checked stay
-    // in red.
-    while (!cursor->atEnd()) {
-        std::vector<reports::IpMacMapRow> batch;
-        std::optional<std::string> failure;
-        try {
-            cursor->fetch(ReportListModel::kBatch, batch);
-        } catch (const ReportError& e) {
-            failure = e.what();
-        }
-        // A row is listed, then its warnings are shown, before the next row
-        // joins the list: the operator sees the row a warning is about.
-        for (reports::IpMacMapRow& row : batch) {
-            const bool changed = row.changed();
-            model->appendRows({std::move(row.cells)}, {changed});
-            for (const std::string& warning : row.warnings)
-                m_prompter.message(this, kAppTitle, fromUtf8(warning));
-        }
-        if (failure) {
-            ShowError(fromUtf8(*failure));
-            return;
-        }
-        if (batch.empty())
-            break;
-    }
-    if (definition.hint)
-        ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
-    BuildQueryPanel();
+    // Closing the dialog ends its reading and counting.
+    m_queryModel = nullptr;
+    model.cancel();
+    emit rowCountChanged(reportModel() && reportModel()->totalRows() ? qlonglong(*reportModel()->totalRows()) : -1);
 }

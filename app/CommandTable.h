@@ -14,6 +14,8 @@ constexpr int ID_APP_ABOUT = 57664;
 constexpr int ID_FILE_NEW = 57600;
 constexpr int ID_FILE_OPEN = 57601;
 constexpr int ID_FILE_SAVE = 57603;
+// 文件 → 导出报表...
+constexpr int ID_EXPORT_REPORT = 32830;
 // The query panel's button carries the free query's command id.
 constexpr int ID_CUSTOM_QUERY = 2;
 
@@ -39,7 +41,7 @@ struct CommandInfo {
 extern const std::array<const char*, 8> kMenuTitles;
 // Every command, menu by menu in menu order, then the commands without a
 // menu item (the document accelerators and the query panel's button).
-extern const std::array<CommandInfo, 31> kCommands;
+extern const std::array<CommandInfo, 32> kCommands;
 // Number of toolbar buttons; each toolbarPos in [0, kToolbarButtons) is used once.
 constexpr int kToolbarButtons = 18;
 

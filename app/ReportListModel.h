@@ -9,8 +9,11 @@
 #include <QColor>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
+
+class ReportWorker;
 
 class ReportListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -25,7 +28,21 @@ public:
 
     // Rows appended from now on come from the cursor, in its order.
     void setCursor(trawler::reports::ReportCursor cursor);
-    trawler::reports::ReportCursor* cursor() { return m_cursor ? &*m_cursor : nullptr; }
+    trawler::reports::ReportCursor* cursor() { return m_fetching ? nullptr : m_cursor.get(); }
+
+    // From now on further rows are read on a worker thread, and the rows of
+    // the cursor's query are counted there over `dbPath`: once the count is
+    // known the list has that many rows (the scroll bar covers them all) and
+    // a row not yet read shows empty until it arrives.
+    void readInBackground(const QString& dbPath);
+    // The whole number of rows once known (counted or read to the end).
+    std::optional<std::size_t> totalRows() const;
+    // Rows read so far.
+    std::size_t rowsRead() const { return m_rows.size(); }
+    // True while rows are read or counted on the worker.
+    bool isBusy() const;
+    // Stops reading and counting; the rows read so far stay.
+    void cancel();
 
     // Appends rows that the caller fetched itself; flagged rows show in red.
     void appendRows(std::vector<trawler::reports::Row> rows, const std::vector<bool>& flagged = {});
@@ -48,14 +65,31 @@ public:
     QStringList titles() const { return m_titles; }
 
 signals:
+    // The whole number of rows is known.
+    void totalKnown(qulonglong rows);
+    void busyChanged(bool busy);
     // A database failure while the list scrolled: the text to show. Emitted
     // once; the rows listed so far stay and no more come.
     void fetchFailed(const QString& description);
 
 private:
+    void requestRows(std::size_t upTo);
+    void receiveRows(std::vector<trawler::reports::Row> rows, const QString& failure);
+    void setTotal(std::size_t total);
+    void emitBusy();
+
     QStringList m_titles;
     std::vector<trawler::reports::Row> m_rows;
     std::vector<bool> m_flagged;
-    std::optional<trawler::reports::ReportCursor> m_cursor;
+    // Shared with a read running on the worker; untouched here meanwhile.
+    std::shared_ptr<trawler::reports::ReportCursor> m_cursor;
     bool m_failed = false;
+    QString m_dbPath;
+    bool m_background = false;
+    bool m_fetching = false;
+    std::size_t m_wanted = 0;            // rows the view has asked for
+    std::optional<std::size_t> m_total;
+    int m_shownRows = 0;                 // rows the view has been told of
+    ReportWorker* m_reader = nullptr;
+    ReportWorker* m_counter = nullptr;
 };

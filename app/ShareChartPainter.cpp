@@ -24,7 +24,8 @@ int sixteenths(double radians)
 
 } // namespace
 
-void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& chart, const QFont& legendFont)
+void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& chart, const QFont& legendFont,
+                     bool legend)
 {
     using namespace trawler::reports;
     const PieLayout layout = layoutPie(chart);
@@ -44,12 +45,19 @@ void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& char
         const int span = sixteenths(wedge.endAngle) - start;
         if (span > 0)
             painter.drawPie(square, start, span);
+        if (!legend)
+            continue;
 
         const QString line = QString::fromStdString(wedge.legend);
         const QPoint at(wedge.legendTopLeft.x, wedge.legendTopLeft.y);
         const QRect text = painter.fontMetrics().boundingRect(QRect(at, QSize(10000, 20)),
                                                                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
         painter.fillRect(text, toColor(kLegendBackground));
+        // A swatch of the wedge's colour in the gap before the line.
+        const QRect swatch(at.x() - 14, at.y() + 2, 10, 10);
+        painter.fillRect(swatch, colour);
+        painter.setPen(Qt::black);
+        painter.drawRect(swatch.adjusted(-1, -1, 0, 0));
         painter.setPen(toColor(kLegendText));
         painter.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
     }

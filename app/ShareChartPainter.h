@@ -6,4 +6,6 @@
 class QFont;
 class QPainter;
 
-void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& chart, const QFont& legendFont);
+// Without `legend` only the pie is painted (the legend is a control then).
+void paintShareChart(QPainter& painter, const trawler::reports::ShareChart& chart, const QFont& legendFont,
+                     bool legend = true);

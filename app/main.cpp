@@ -1,4 +1,5 @@
 #include "CTrawlerApp.h"
+#include "Language.h"
 
 #include "capture/WidgetPrompter.h"
 #include "skin/SkinStyle.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // The skin goes on before anything is built, so every window takes it.
     skin::installSkin(app);
+    installTranslations(app, uiLanguage());
     WidgetPrompter prompter;
     CTrawlerApp theApp(prompter);
     if (!theApp.InitInstance(QApplication::arguments().mid(1)))

@@ -42,7 +42,7 @@ CFilterDlg::CFilterDlg(QWidget* parent) : QDialog(parent), m_font(captureDialogF
     setWindowTitle(QStringLiteral("Dialog"));
     applyCaptureDialogBackground(*this);
 
-    auto* choose = new QGroupBox(QStringLiteral("设置过滤条件"), this); // 1006
+    auto* choose = new QGroupBox(tr("设置过滤条件"), this); // 1006
     auto* radioGrid = new QGridLayout(choose);
     m_radios = new QButtonGroup(this);
     int position = 0;
@@ -54,21 +54,21 @@ CFilterDlg::CFilterDlg(QWidget* parent) : QDialog(parent), m_font(captureDialogF
         ++position;
     }
 
-    auto* explain = new QGroupBox(QStringLiteral("说明"), this); // 1007
+    auto* explain = new QGroupBox(tr("说明"), this); // 1007
     auto* explanation = new QLabel(QString::fromUtf8(kExplanation), explain); // 1009
     explanation->setWordWrap(true);
     explanation->setFont(m_font);
     (new QVBoxLayout(explain))->addWidget(explanation);
 
-    auto* enter = new QGroupBox(QStringLiteral("在此输入filter"), this); // 1010
+    auto* enter = new QGroupBox(tr("在此输入filter"), this); // 1010
     m_editFilter = new QLineEdit(enter);
     (new QVBoxLayout(enter))->addWidget(m_editFilter);
 
     for (QGroupBox* box : {choose, explain, enter})
         box->setFont(m_font);
 
-    m_btnOk = new CSkinButton(QStringLiteral("确定"), this);
-    m_btnCancel = new CSkinButton(QStringLiteral("取消"), this);
+    m_btnOk = new CSkinButton(tr("确定"), this);
+    m_btnCancel = new CSkinButton(tr("取消"), this);
     m_btnOk->setDefault(true);
     m_btnOk->setFont(m_font);
     m_btnCancel->setFont(m_font);

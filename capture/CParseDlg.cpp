@@ -1,5 +1,7 @@
 #include "CParseDlg.h"
 
+#include "FileChoice.h"
+
 #include "Prompter.h"
 
 #include "skin/CSkinButton.h"
@@ -17,12 +19,12 @@ QRect units(int x, int y, int w, int h)
 } // namespace
 
 CParseDlg::CParseDlg(Prompter& prompter, QWidget* parent)
-    : QDialog(parent), m_prompter(prompter), m_labelCap(new QLabel(QStringLiteral("要解析的CAP文件位置:"), this)),
-      m_labelMdb(new QLabel(QStringLiteral("要存放的MDB文件位置:"), this)), m_editCap(new QLineEdit(this)),
-      m_editMdb(new QLineEdit(this)), m_btnBrowseCap(new CSkinButton(QStringLiteral("浏览..."), this)),
-      m_btnBrowseMdb(new CSkinButton(QStringLiteral("浏览..."), this)),
-      m_btnOk(new CSkinButton(QStringLiteral("开始解析"), this)),
-      m_btnCancel(new CSkinButton(QStringLiteral("取消"), this))
+    : QDialog(parent), m_prompter(prompter), m_labelCap(new QLabel(tr("要解析的CAP文件位置:"), this)),
+      m_labelMdb(new QLabel(tr("要存放的MDB文件位置:"), this)), m_editCap(new QLineEdit(this)),
+      m_editMdb(new QLineEdit(this)), m_btnBrowseCap(new CSkinButton(tr("浏览..."), this)),
+      m_btnBrowseMdb(new CSkinButton(tr("浏览..."), this)),
+      m_btnOk(new CSkinButton(tr("开始解析"), this)),
+      m_btnCancel(new CSkinButton(tr("取消"), this))
 {
     setWindowTitle(QStringLiteral("Dialog"));
     setFixedSize(259 * kUnit, 61 * kUnit);
@@ -68,14 +70,14 @@ CParseDlg::CParseDlg(Prompter& prompter, QWidget* parent)
 
 void CParseDlg::OnBrowseCap()
 {
-    browse(m_szCapFileName, QStringLiteral("*.cap"), QStringLiteral("选择要解析的cap文件"),
-           QStringLiteral("Capture Files(*.cap)"), m_editCap);
+    browse(m_szCapFileName, patternIn(m_captureDir, QStringLiteral("*.cap")), tr("选择要解析的cap文件"),
+           captureFileFilter(), m_editCap);
 }
 
 void CParseDlg::OnBrowseMdb()
 {
-    browse(m_szMdbFileName, QStringLiteral("*.mdb"), QStringLiteral("选择要存储的mdb文件"),
-           QStringLiteral("Microsoft Access Files(*.mdb)"), m_editMdb);
+    browse(m_szMdbFileName, QStringLiteral("*.mdb"), tr("选择要存储的mdb文件"),
+           databaseFileFilter(QStringLiteral("Microsoft Access Files(*.mdb)")), m_editMdb);
 }
 
 void CParseDlg::browse(QString& buffer, const QString& pattern, const QString& title, const QString& filter,
@@ -95,6 +97,6 @@ void CParseDlg::browse(QString& buffer, const QString& pattern, const QString& t
 void CParseDlg::accept()
 {
     m_strCapPath = m_editCap->text();
-    m_strMdbPath = m_editMdb->text();
+    m_strMdbPath = withDatabaseExtension(m_editMdb->text());
     QDialog::accept();
 }

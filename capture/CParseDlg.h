@@ -22,6 +22,8 @@ public:
     QLineEdit* capEdit() const { return m_editCap; }
     QLineEdit* mdbEdit() const { return m_editMdb; }
     CSkinButton* browseCapButton() const { return m_btnBrowseCap; }
+    // Where the capture-file chooser starts: the capture save directory.
+    void setCaptureDir(const QString& dir) { m_captureDir = dir; }
     CSkinButton* browseMdbButton() const { return m_btnBrowseMdb; }
     CSkinButton* okButton() const { return m_btnOk; }
     CSkinButton* cancelButton() const { return m_btnCancel; }
@@ -40,6 +42,7 @@ private:
     QFont m_font;
     QString m_szCapFileName; // file-name buffer of each browse button
     QString m_szMdbFileName;
+    QString m_captureDir;
     QLabel* m_labelCap;
     QLabel* m_labelMdb;
     QLineEdit* m_editCap;

@@ -12,10 +12,10 @@ CSaveDirDlg::CSaveDirDlg(QWidget* parent) : QDialog(parent), m_font(captureDialo
     setWindowTitle(QStringLiteral("Dialog"));
     applyCaptureDialogBackground(*this);
 
-    m_stPrompt = new QLabel(QStringLiteral("输入要保存所得cap文件的目录:"), this);
+    m_stPrompt = new QLabel(tr("输入要保存所得cap文件的目录:"), this);
     m_editDir = new QLineEdit(this);
-    m_btnOk = new CSkinButton(QStringLiteral("确定"), this);
-    m_btnCancel = new CSkinButton(QStringLiteral("取消"), this);
+    m_btnOk = new CSkinButton(tr("确定"), this);
+    m_btnCancel = new CSkinButton(tr("取消"), this);
     m_btnOk->setDefault(true);
     for (QWidget* w : {static_cast<QWidget*>(m_stPrompt), static_cast<QWidget*>(m_btnOk),
                        static_cast<QWidget*>(m_btnCancel)})

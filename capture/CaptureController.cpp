@@ -43,8 +43,10 @@ void CaptureController::setSaveDir()
     CSaveDirDlg dialog(m_dialogParent);
     // Taken exactly as typed; the component says what is wrong with it when
     // capture starts.
-    if (m_prompter.exec(dialog) == QDialog::Accepted)
+    if (m_prompter.exec(dialog) == QDialog::Accepted) {
         m_strSaveDir = dialog.dir();
+        emit saveDirChanged(m_strSaveDir);
+    }
 }
 
 CFilterDlg& CaptureController::filterDialog()
@@ -102,7 +104,10 @@ void CaptureController::stop()
     m_worker->wait();
     const int status = m_worker->status();
     const QString error = m_worker->errorText();
+    const QString file = m_worker->fileName();
+    const quint64 packets = m_worker->packets();
     m_worker.reset();
+    emit captureFinished(file, packets);
     tell(QStringLiteral("Thread Ended."));
     if (status != TRAWLER_CAPTURE_STOPPED && status != TRAWLER_CAPTURE_LIMIT_REACHED && !error.isEmpty())
         tell(error);
@@ -115,14 +120,23 @@ void CaptureController::onWorkerEnded(quint64 serial, const QString& error)
         return;
     // The capture ended by itself (the interface went away, the disk filled):
     // the banner must not go on claiming that packets are captured.
-    m_worker.reset(); // waits for the thread, which is just returning
+    m_worker->wait(); // the thread is just returning
+    const QString file = m_worker->fileName();
+    const quint64 packets = m_worker->packets();
+    m_worker.reset();
     setCapturing(false);
+    emit captureFinished(file, packets);
     tell(error.isEmpty() ? QStringLiteral("Thread Ended.") : error);
 }
 
 bool CaptureController::isCapturing() const
 {
     return m_bCapturing;
+}
+
+QString CaptureController::captureFile() const
+{
+    return m_worker ? m_worker->fileName() : QString();
 }
 
 QString CaptureController::saveDir() const

@@ -25,9 +25,14 @@ public:
     void stop();                   // OnCaptureStop ("Thread Ended." etc.)
     bool isCapturing() const;      // the view paints the banner while true
     QString saveDir() const;       // starts as the user's home directory
+    // The file a running capture writes; empty while none runs.
+    QString captureFile() const;
 
 signals:
     void capturingChanged(bool capturing);
+    void saveDirChanged(const QString& dir);
+    // A capture ended: the file it wrote (empty when none) and its packets.
+    void captureFinished(const QString& file, quint64 packets);
 
 private:
     void setCapturing(bool capturing);

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QWidget>
 
 ParseLauncher::ParseLauncher(Prompter& prompter, QWidget* messageParent, QObject* parent)
@@ -43,10 +45,15 @@ int ParseLauncher::launch(const QString& captureFile, const QString& databaseFil
         return -1;
     }
     // The richer entry point, when present, brings messages and progress.
-    auto run = reinterpret_cast<ParseRunFn>(m_library.resolve("TrawlerParseRun"));
+    ParseEntryPoints entry;
+    entry.parse = parse;
+    entry.run = reinterpret_cast<ParseRunFn>(m_library.resolve("TrawlerParseRun"));
+    // Newer libraries take options, among them a cancel switch.
+    entry.runWith = reinterpret_cast<ParseRunWithFn>(m_library.resolve("TrawlerParseRunWith"));
+    entry.cancel = reinterpret_cast<ParseCancelFn>(m_library.resolve("TrawlerParseCancel"));
 
     const int id = m_nextId++;
-    auto worker = std::make_unique<ParseWorker>(id, captureFile, databaseFile, parse, run, m_relay);
+    auto worker = std::make_unique<ParseWorker>(id, captureFile, databaseFile, entry, m_relay);
     connect(worker.get(), &ParseWorker::progress, this, &ParseLauncher::runProgress, Qt::QueuedConnection);
     connect(worker.get(), &ParseWorker::done, this, &ParseLauncher::onRunDone, Qt::QueuedConnection);
     ParseWorker* started = worker.get();
@@ -64,4 +71,29 @@ void ParseLauncher::onRunDone(int id, int outcome)
         m_runs.erase(it);
     }
     emit runFinished(id, outcome);
+}
+
+bool ParseLauncher::isWriting(const QString& databaseFile) const
+{
+    if (databaseFile.isEmpty())
+        return false;
+    const QString wanted = QFileInfo(databaseFile).absoluteFilePath();
+    for (const auto& entry : m_runs)
+        if (QFileInfo(QFile::decodeName(entry.second->databaseFile().c_str())).absoluteFilePath() == wanted)
+            return true;
+    return false;
+}
+
+bool ParseLauncher::canCancel() const
+{
+    for (const auto& entry : m_runs)
+        if (!entry.second->canCancel())
+            return false;
+    return true;
+}
+
+void ParseLauncher::cancelAll()
+{
+    for (auto& entry : m_runs)
+        entry.second->requestCancel();
 }

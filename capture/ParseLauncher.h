@@ -35,6 +35,14 @@ public:
     int launch(const QString& captureFile, const QString& databaseFile);
 
     int runningCount() const { return int(m_runs.size()); }
+    // Whether the loaded library lets a run be cancelled.
+    bool canCancel() const;
+    // Asks every running parse to end; each is rolled back by the library
+    // and reports its outcome as usual.
+    void cancelAll();
+
+    // Whether a running parse writes into this database file.
+    bool isWriting(const QString& databaseFile) const;
 
 signals:
     void runStarted(int id, const QString& captureFile);

@@ -5,10 +5,10 @@
 
 #include <exception>
 
-ParseWorker::ParseWorker(int id, const QString& captureFile, const QString& databaseFile, ParseFn parse, ParseRunFn run,
-                   std::shared_ptr<MessageRelay> relay, QObject* parent)
+ParseWorker::ParseWorker(int id, const QString& captureFile, const QString& databaseFile,
+                         const ParseEntryPoints& entry, std::shared_ptr<MessageRelay> relay, QObject* parent)
     : QThread(parent), m_id(id), m_captureName(captureFile), m_captureFile(captureFile.toUtf8().toStdString()),
-      m_databaseFile(databaseFile.toUtf8().toStdString()), m_parse(parse), m_run(run), m_relay(std::move(relay))
+      m_databaseFile(databaseFile.toUtf8().toStdString()), m_entry(entry), m_relay(std::move(relay))
 {
 }
 
@@ -18,11 +18,20 @@ void ParseWorker::run()
     // The library promises that nothing escapes it; should something still
     // do so, it ends this run alone and the operator is told.
     try {
-        if (m_run)
-            outcome = m_run(m_captureFile.c_str(), m_databaseFile.c_str(), &ParseWorker::onMessage,
-                            &ParseWorker::onProgress, this);
-        else
-            m_parse(m_captureFile.c_str(), m_databaseFile.c_str());
+        if (m_entry.runWith) {
+            TrawlerParseOptions options{};
+            options.size = sizeof options;
+            options.onMessage = &ParseWorker::onMessage;
+            options.onProgress = &ParseWorker::onProgress;
+            options.context = this;
+            options.cancel = &m_cancelFlag;
+            outcome = m_entry.runWith(m_captureFile.c_str(), m_databaseFile.c_str(), &options);
+        } else if (m_entry.run) {
+            outcome = m_entry.run(m_captureFile.c_str(), m_databaseFile.c_str(), &ParseWorker::onMessage,
+                                  &ParseWorker::onProgress, this);
+        } else {
+            m_entry.parse(m_captureFile.c_str(), m_databaseFile.c_str());
+        }
     } catch (const std::exception& e) {
         outcome = kOutcomeAborted;
         m_relay->showAndWait(kAppTitle, QStringLiteral("The parse of \"%1\" stopped on an error: %2")
@@ -53,4 +62,16 @@ void ParseWorker::onProgress(void* context, unsigned long long bytesRead, unsign
         self->m_lastPercent = percent;
         emit self->progress(self->m_id, percent);
     }
+}
+
+bool ParseWorker::canCancel() const
+{
+    return m_entry.runWith && m_entry.cancel;
+}
+
+void ParseWorker::requestCancel()
+{
+    // The library reads the switch between frames; safe from any thread.
+    if (canCancel())
+        m_entry.cancel(&m_cancelFlag);
 }

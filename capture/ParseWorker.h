@@ -12,6 +12,16 @@ class MessageRelay;
 
 using ParseFn = void (*)(const char*, const char*);
 using ParseRunFn = int (*)(const char*, const char*, TrawlerParseMessageFn, TrawlerParseProgressFn, void*);
+using ParseRunWithFn = int (*)(const char*, const char*, const TrawlerParseOptions*);
+using ParseCancelFn = void (*)(TrawlerParseCancelFlag*);
+
+// The library's entry points; any but `parse` may be absent (an older library).
+struct ParseEntryPoints {
+    ParseFn parse = nullptr;
+    ParseRunFn run = nullptr;
+    ParseRunWithFn runWith = nullptr;
+    ParseCancelFn cancel = nullptr;
+};
 
 class ParseWorker : public QThread {
     Q_OBJECT
@@ -22,11 +32,16 @@ public:
     // Outcome of a run that the library left by an exception.
     static constexpr int kOutcomeAborted = -2;
 
-    ParseWorker(int id, const QString& captureFile, const QString& databaseFile, ParseFn parse, ParseRunFn run,
-             std::shared_ptr<MessageRelay> relay, QObject* parent = nullptr);
+    ParseWorker(int id, const QString& captureFile, const QString& databaseFile, const ParseEntryPoints& entry,
+                std::shared_ptr<MessageRelay> relay, QObject* parent = nullptr);
 
     int id() const { return m_id; }
+    // Whether the library offers a cancel for this run; requestCancel()
+    // then ends it (rolled back), from any thread.
+    bool canCancel() const;
+    void requestCancel();
     QString captureFile() const { return m_captureName; }
+    const std::string& databaseFile() const { return m_databaseFile; }
 
 signals:
     // Emitted from the worker; receivers on the GUI thread get them queued.
@@ -45,8 +60,9 @@ private:
     const QString m_captureName;
     const std::string m_captureFile;
     const std::string m_databaseFile;
-    const ParseFn m_parse;
-    const ParseRunFn m_run;
+    const ParseEntryPoints m_entry;
+    // The run's cancel switch, handed to the library for the whole run.
+    TrawlerParseCancelFlag m_cancelFlag{0};
     std::shared_ptr<MessageRelay> m_relay;
     int m_lastPercent = -1;
 };

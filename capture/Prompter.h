@@ -3,6 +3,7 @@
 // boxes, file and folder choosers, modal dialogs. The desktop program uses
 // WidgetPrompter; tests script the operator's answers with one of their own.
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QWidget;
@@ -26,4 +27,7 @@ public:
     virtual QString directory(QWidget* parent, const QString& title, const QString& initialDir) = 0;
     // Runs a dialog modally; returns QDialog::Accepted or QDialog::Rejected.
     virtual int exec(QDialog& dialog) = 0;
+    // A modal question with one button per choice; returns the index of the
+    // choice taken, -1 when the box was closed without one.
+    virtual int choose(QWidget* parent, const QString& caption, const QString& text, const QStringList& choices) = 0;
 };

@@ -1,8 +1,29 @@
 #include "WidgetPrompter.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QAbstractButton>
+#include <QPushButton>
 #include <QMessageBox>
+
+namespace {
+
+// An initial name with a wildcard names the listing, not a file: a folder
+// before it is where the chooser starts.
+void applyInitialName(QFileDialog& dialog, const QString& initialName)
+{
+    if (!initialName.contains('*')) {
+        dialog.selectFile(initialName);
+        return;
+    }
+    const QFileInfo pattern(initialName);
+    if (initialName.contains('/') && pattern.dir().exists())
+        dialog.setDirectory(pattern.dir());
+}
+
+} // namespace
 
 void WidgetPrompter::message(QWidget* parent, const QString& caption, const QString& text)
 {
@@ -18,8 +39,7 @@ QString WidgetPrompter::openFileName(QWidget* parent, const QString& title, cons
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
-    if (!initialName.contains('*'))
-        dialog.selectFile(initialName);
+    applyInitialName(dialog, initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -31,8 +51,7 @@ QString WidgetPrompter::saveFileName(QWidget* parent, const QString& title, cons
     QFileDialog dialog(parent, title, QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!initialName.contains('*'))
-        dialog.selectFile(initialName);
+    applyInitialName(dialog, initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -46,4 +65,14 @@ QString WidgetPrompter::directory(QWidget* parent, const QString& title, const Q
 int WidgetPrompter::exec(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+int WidgetPrompter::choose(QWidget* parent, const QString& caption, const QString& text, const QStringList& choices)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << static_cast<QAbstractButton*>(box.addButton(choice, QMessageBox::AcceptRole));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
 }

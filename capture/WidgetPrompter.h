@@ -11,4 +11,5 @@ public:
                          const QString& filter) override;
     QString directory(QWidget* parent, const QString& title, const QString& initialDir) override;
     int exec(QDialog& dialog) override;
+    int choose(QWidget* parent, const QString& caption, const QString& text, const QStringList& choices) override;
 };

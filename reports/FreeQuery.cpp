@@ -1,5 +1,7 @@
 #include "FreeQuery.h"
 
+#include "Interruption.h"
+
 #include "db/Database.h"
 #include "db/DbError.h"
 
@@ -19,7 +21,7 @@ bool isBlank(const std::string& s)
 
 } // namespace
 
-FreeQueryOutcome runFreeQuery(const std::string& dbPath, const std::string& sql)
+FreeQueryOutcome runFreeQuery(const std::string& dbPath, const std::string& sql, Interruption* interruption)
 {
     FreeQueryOutcome outcome;
     if (isBlank(sql))
@@ -31,6 +33,7 @@ FreeQueryOutcome runFreeQuery(const std::string& dbPath, const std::string& sql)
     // statement that only changes the database is run to its end here.
     try {
         db::Database database(dbPath, db::Database::Access::ReadOnly);
+        Interruption::Scope scope(interruption, database);
         db::Statement st = database.prepareAsWritten(sql);
         if (!st.readOnly()) { // only a change needs write access
             st = db::Statement();
@@ -47,7 +50,7 @@ FreeQueryOutcome runFreeQuery(const std::string& dbPath, const std::string& sql)
         throw ReportError(ReportError::Kind::Database, e.what());
     }
     outcome.kind = FreeQueryOutcome::Kind::Rows;
-    outcome.rows = ReportCursor::openSql(dbPath, sql);
+    outcome.rows = ReportCursor::openSql(dbPath, sql, interruption);
     return outcome;
 }
 

@@ -25,7 +25,9 @@ struct FreeQueryOutcome {
 // description for a failure, and "没有符合条件的记录." for a query without rows.
 // An update, insert, delete or table definition is carried out and reported
 // with the count of rows it changed (0 for a table definition).
-FreeQueryOutcome runFreeQuery(const std::string& dbPath, const std::string& sql);
+// `interruption` (optional) can stop the statement from another thread.
+FreeQueryOutcome runFreeQuery(const std::string& dbPath, const std::string& sql,
+                              Interruption* interruption = nullptr);
 
 // What the operator is told after a statement without a result.
 std::string changedRowsMessage(int changedRows);

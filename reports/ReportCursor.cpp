@@ -1,5 +1,6 @@
 #include "ReportCursor.h"
 
+#include "Interruption.h"
 #include "TrafficReports.h"
 
 #include "db/DbError.h"
@@ -10,6 +11,29 @@
 namespace trawler::reports {
 
 namespace {
+
+// The summaries' update stops for the caller's observer and for a cancel
+// through the report's interruption alike.
+class CancellableSummary : public db::SummaryObserver {
+public:
+    CancellableSummary(db::SummaryObserver* observer, const Interruption* interruption)
+        : m_observer(observer), m_interruption(interruption)
+    {
+    }
+    void summaryProgress(std::uint64_t done, std::uint64_t total) override
+    {
+        if (m_observer)
+            m_observer->summaryProgress(done, total);
+    }
+    bool summaryCancelled() override
+    {
+        return (m_interruption && m_interruption->cancelled()) || (m_observer && m_observer->summaryCancelled());
+    }
+
+private:
+    db::SummaryObserver* m_observer;
+    const Interruption* m_interruption;
+};
 
 ReportError databaseError(const std::exception& e)
 {
@@ -33,7 +57,7 @@ void ReportCursor::runFirstStep(const std::string& sql)
 {
     try {
         m_sql = sql;
-        m_stmt = m_db.prepare(sql);
+        m_stmt = m_asWritten ? m_db.prepareAsWritten(sql) : m_db.prepare(sql);
         m_pending = m_stmt.step();
         if (m_pending && m_chartSpec)
             m_chartFromRows.emplace(*m_chartSpec, m_stmt);
@@ -73,13 +97,22 @@ std::string ReportCursor::statementFor(const ReportDefinition& definition, db::S
 }
 
 ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinition& definition,
-                                db::SummaryObserver* observer)
+                                db::SummaryObserver* observer, Interruption* interruption)
+{
+    return openCursor(dbPath, definition, observer, interruption, false);
+}
+
+ReportCursor ReportCursor::openCursor(const std::string& dbPath, const ReportDefinition& definition,
+                                      db::SummaryObserver* observer, Interruption* interruption, bool asWritten)
 {
     ReportCursor c;
+    c.m_asWritten = asWritten;
     c.m_chartSpec = definition.chart;
     c.m_listed = definition.showsTable() || !definition.chart;
     c.openFile(dbPath);
-    c.runFirstStep(c.statementFor(definition, observer));
+    Interruption::Scope scope(interruption, c.m_db);
+    CancellableSummary summary(observer, interruption);
+    c.runFirstStep(c.statementFor(definition, &summary));
     if (definition.showsTable()) {
         // Fields are looked up once, by name and without regard to case; a
         // field the result lacks is the database's error, before any row.
@@ -101,11 +134,12 @@ ReportCursor ReportCursor::open(const std::string& dbPath, const ReportDefinitio
     return c;
 }
 
-ReportCursor ReportCursor::openSql(const std::string& dbPath, const std::string& sql)
+ReportCursor ReportCursor::openSql(const std::string& dbPath, const std::string& sql, Interruption* interruption)
 {
     ReportDefinition free;
     free.sql = sql;
-    return open(dbPath, free);
+    // The operator writes the engine's own SQL here: it goes as written.
+    return openCursor(dbPath, free, nullptr, interruption, true);
 }
 
 void ReportCursor::releaseWhenDone()
@@ -172,7 +206,7 @@ const ShareChart& ReportCursor::shareChart()
             m_chart = buildShareChart(m_stmt, *m_chartSpec, true);
             m_pending = false;
         } else {
-            db::Statement st = m_db.prepare(m_sql);
+            db::Statement st = m_asWritten ? m_db.prepareAsWritten(m_sql) : m_db.prepare(m_sql);
             m_chart = buildShareChart(st, *m_chartSpec, false);
         }
     } catch (const db::DbError& e) {

@@ -14,6 +14,8 @@
 
 namespace trawler::reports {
 
+class Interruption;
+
 // A cell as the list shows it: nullopt for NULL (an empty cell), otherwise
 // the value's text (texts as stored, numbers in plain decimal).
 using Cell = std::optional<std::string>;
@@ -54,12 +56,16 @@ public:
     // The traffic reports read the traffic summaries; when those must first
     // be brought up to date (a file made before they existed, rows changed
     // since), `observer` hears the progress and may cancel (Kind::Database).
+    // `interruption` (optional) can stop the query's first run, and the
+    // summaries' update, from another thread; later fetches are covered by
+    // attaching connection() to it.
     static ReportCursor open(const std::string& dbPath, const ReportDefinition& definition,
-                             db::SummaryObserver* observer = nullptr);
+                             db::SummaryObserver* observer = nullptr, Interruption* interruption = nullptr);
     // Free SQL that returns rows: every field, titled with the name the
     // database gives it. A statement that changes the database belongs to
     // FreeQuery.h, which carries it out.
-    static ReportCursor openSql(const std::string& dbPath, const std::string& sql);
+    static ReportCursor openSql(const std::string& dbPath, const std::string& sql,
+                                Interruption* interruption = nullptr);
 
     ReportCursor(ReportCursor&&) noexcept = default;
     ReportCursor& operator=(ReportCursor&&) noexcept = default;
@@ -89,11 +95,16 @@ public:
     // std::logic_error for a report without a chart.
     const ShareChart& shareChart();
 
+    // The query the cursor runs (for counting its rows elsewhere).
+    const std::string& sql() const { return m_sql; }
+
     // The cursor's own connection, for lookups that belong to the same report
     // (the IP-MAC map checks each row against the reference bindings on it).
     db::Database& connection() { return m_db; }
 
 private:
+    static ReportCursor openCursor(const std::string& dbPath, const ReportDefinition& definition,
+                                   db::SummaryObserver* observer, Interruption* interruption, bool asWritten);
     ReportCursor() = default;
     void openFile(const std::string& dbPath);
     void runFirstStep(const std::string& sql);
@@ -109,6 +120,7 @@ private:
     std::optional<ShareChart> m_chart;
     std::optional<ShareChartBuilder> m_chartFromRows;   // fed by fetch()
     bool m_listed = true;                // the rows are meant to be listed
+    bool m_asWritten = false;            // free SQL: the engine's own, not translated
     std::string m_sql;
     bool m_pending = false;              // the statement stands on a row not yet handed out
     std::size_t m_fetched = 0;

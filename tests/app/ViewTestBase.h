@@ -51,6 +51,10 @@ protected:
         }
     }
 
+    // Reports run on a worker: waits until the view has shown the outcome
+    // and finished reading and counting rows.
+    void waitIdle() { QTRY_VERIFY_WITH_TIMEOUT(!m_view->isBusy(), 20000); }
+
     void stopProgram()
     {
         m_app.reset();

@@ -7,10 +7,13 @@
 #include "TempDir.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CHelpDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CTrawlerApp.h"
 #include "app/CTrawlerDoc.h"
 #include "app/CTrawlerView.h"
+#include "app/Language.h"
+#include "app/LockIndicators.h"
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
 #include "skin/CSkinButton.h"
@@ -18,7 +21,12 @@
 #include "skin/CToolBarXP.h"
 
 #include <QAction>
+#include <QMessageBox>
+#include <QTextBrowser>
+#include <QPushButton>
 #include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -45,6 +53,7 @@ const std::vector<Menu> kExpectedMenus = {
     {"文件(&F)",
      {{32775, "建立mdb文件", "建立新的MDB文件", ""},
       {32776, "初始化mdb文件", "初始化MDB文件，在选定的mdb中建表", ""},
+      {32830, "导出报表...", "把显示的报表保存为CSV或HTML文件, 或把图表保存为SVG或PNG图片", ""},
       {57665, "退出(&X)", "退出应用程序；提示保存文档", "退出"}}},
     {"截包(&C)",
      {{32777, "设置保存目录", "", "设置CAP文件保存目录"},
@@ -174,8 +183,12 @@ private slots:
         QCOMPARE(frame->messagePane()->text(), QStringLiteral("就绪"));
         QStringList panes;
         for (QLabel* label : frame->statusBarXP()->findChildren<QLabel*>())
-            panes << label->text();
-        QCOMPARE(panes, (QStringList{"就绪", "大写", "数字", "滚动"}));
+            if (label->isVisibleTo(frame))
+                panes << label->text();
+        // The save directory shows from the start, with its full path as tooltip.
+        const QString home = QDir::homePath();
+        QCOMPARE(panes, (QStringList{"就绪", "大写", "数字", "滚动", "保存目录: " + QFileInfo(home).fileName()}));
+        QCOMPARE(frame->saveDirPane()->toolTip(), home);
         QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Local AppWizard-Generated Applications"));
 
         // Parse progress takes the message pane while parses run.
@@ -303,7 +316,7 @@ private slots:
         QCOMPARE(prompter.choosers[0].kind, QStringLiteral("save"));
         QCOMPARE(prompter.choosers[0].title, QStringLiteral("选择要保存mdb文件的地址"));
         QCOMPARE(prompter.choosers[0].initialName, QStringLiteral("*.mdb"));
-        QCOMPARE(prompter.choosers[0].filter, QStringLiteral("Microsoft Access文件(*.mdb)"));
+        QVERIFY(prompter.choosers[0].filter.startsWith(QStringLiteral("Microsoft Access文件(*.mdb);;")));
         QCOMPARE(prompter.choosers[1].kind, QStringLiteral("open"));
         QCOMPARE(prompter.choosers[1].title, QStringLiteral("选择要初始化的mdb文件"));
 
@@ -311,6 +324,16 @@ private slots:
         frame->routeCommand(32775);
         QCOMPARE(prompter.texts(), QStringList{"File Created."});
         QCOMPARE(prompter.messages.back().caption, QStringLiteral("Trawler"));
+
+        // A name typed without an extension gets ".mdb".
+        const QString bare = QString::fromStdString(dir.file("week"));
+        prompter.answers = {bare};
+        frame->routeCommand(32775);
+        QCOMPARE(prompter.texts().last(), QStringLiteral("File Created."));
+        QVERIFY(QFile::exists(bare + ".mdb"));
+        QVERIFY(!QFile::exists(bare));
+        prompter.messages.pop_back();
+        prompter.answers = {mdb, mdb};
 
         // The file exists now: it is refused and left as it is.
         frame->routeCommand(32775);
@@ -390,16 +413,99 @@ private slots:
         QCOMPARE(box.palette().color(QPalette::WindowText), QColor(Qt::black));
     }
 
-    void helpWithoutTheFileDoesNothing()
+    void lockIndicatorsShowTheKeyboard()
+    {
+        QList<QLabel*> panes;
+        std::vector<std::unique_ptr<QLabel>> owned;
+        for (int i = 0; i < 3; ++i) {
+            owned.push_back(std::make_unique<QLabel>());
+            panes << owned.back().get();
+        }
+        // Only a lock that is on reads normally.
+        LockStates states;
+        states.num = true;
+        showLockStates(panes, states);
+        QCOMPARE(panes[0]->isEnabled(), false);
+        QCOMPARE(panes[1]->isEnabled(), true);
+        QCOMPARE(panes[2]->isEnabled(), false);
+        QVERIFY(panes[1]->toolTip().isEmpty());
+        // Unknown states: all greyed, and the tooltip says why.
+        showLockStates(panes, std::nullopt);
+        for (QLabel* pane : panes) {
+            QVERIFY(!pane->isEnabled());
+            QVERIFY(!pane->toolTip().isEmpty());
+        }
+        // The offscreen platform has no keyboard to ask.
+        QVERIFY(!readLockStates());
+    }
+
+    void helpTopicsOpenTheManual()
     {
         CMainFrame* frame = start();
         QVERIFY(frame);
-        trawler::test::TempDir dir;
-        const QString before = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(dir.path().string()));
         frame->routeCommand(32820);
-        QDir::setCurrent(before);
+        CHelpDlg* help = m_app->view()->helpWindow();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        // The manual is the built-in Chinese one, with every report menu in it.
+        const QString text = help->browser()->toPlainText();
+        for (const char* part : {"截包", "解析", "ICMP分析", "ARP分析", "IP流量分析", "SYN分析", "mac has changed"})
+            QVERIFY2(text.contains(QString::fromUtf8(part)), part);
+        // Asked again, the same window comes forward.
+        frame->routeCommand(32820);
+        QCOMPARE(m_app->view()->helpWindow(), help);
         QVERIFY(m_prompter->messages.empty());
+    }
+
+    void uiLanguageFollowsTheEnvironment_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("lcAll");
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<bool>("english");
+        QTest::newRow("zh_CN") << "" << "" << "zh_CN.UTF-8" << false;
+        QTest::newRow("C") << "" << "" << "C" << false;
+        QTest::newRow("POSIX") << "" << "POSIX" << "en_US.UTF-8" << false;
+        QTest::newRow("nothing set") << "" << "" << "" << false;
+        QTest::newRow("en_US") << "" << "" << "en_US.UTF-8" << true;
+        QTest::newRow("LANGUAGE list") << "en_GB:zh_CN" << "" << "zh_CN.UTF-8" << true;
+        QTest::newRow("LANGUAGE first") << "zh_CN:en" << "" << "en_US.UTF-8" << false;
+        QTest::newRow("not English") << "" << "" << "eo.UTF-8" << false;
+    }
+
+    void uiLanguageFollowsTheEnvironment()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, lcAll);
+        QFETCH(QString, lang);
+        QFETCH(bool, english);
+        QCOMPARE(uiLanguageFrom(language, lcAll, QString(), lang) == UiLanguage::English, english);
+    }
+
+    void translationsAreLoaded_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("ok");
+        QTest::addColumn<QString>("fileMenu");
+        QTest::newRow("zh_CN") << "zh_CN.UTF-8" << "确定" << "文件(&F)";
+        QTest::newRow("C") << "C" << "确定" << "文件(&F)";
+        QTest::newRow("en_US") << "en_US.UTF-8" << "OK" << "&File";
+    }
+
+    void translationsAreLoaded()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, ok);
+        QFETCH(QString, fileMenu);
+        installTranslations(*qApp, uiLanguageFrom(QString(), QString(), QString(), lang));
+        QMessageBox box(QMessageBox::NoIcon, "Trawler", "text", QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), ok);
+        CMainFrame* frame = start();
+        QVERIFY(frame);
+        QCOMPARE(frame->menuBar()->actions().constFirst()->text(), fileMenu);
+        m_app.reset();
+        // The other tests expect the source texts.
+        removeTranslations(*qApp);
     }
 };
 

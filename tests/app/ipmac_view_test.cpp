@@ -3,6 +3,7 @@
 // report's warnings and red rows.
 #include "ViewTestBase.h"
 
+#include "app/CChangedMacDlg.h"
 #include "app/CIpMacDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CTrawlerApp.h"
@@ -14,6 +15,9 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <QTreeWidget>
+
+#include <tuple>
 
 #include <memory>
 
@@ -59,6 +63,7 @@ class IpMacViewTest : public ViewTestBase {
     {
         const size_t before = m_prompter->messages.size();
         m_frame->routeCommand(id);
+        waitIdle();
         QStringList shown;
         for (size_t i = before; i < m_prompter->messages.size(); ++i) {
             shown << m_prompter->messages[i].text;
@@ -115,11 +120,11 @@ private slots:
     void cancelDoesNoDatabaseWork()
     {
         start(false);
-        // No database chosen and the dialog cancelled: not even that message.
-        QCOMPARE(run(kInsert), QStringList());
-        QCOMPARE(run(kModify), QStringList());
+        // No database chosen: told before any dialog, which never opens.
         answer("10.0.0.1", "00-0c-29-3a-5f-01");
         QCOMPARE(run(kInsert), QStringList{kNoDatabase});
+        QCOMPARE(run(kModify), QStringList{kNoDatabase});
+        QCOMPARE(m_dialogs, 0);
         QCOMPARE(m_db->count("ipmac"), 0);
     }
 
@@ -140,6 +145,36 @@ private slots:
         QCOMPARE(run(kModify), QStringList{kUpdated});
         QCOMPARE(m_db->storedMac("10.0.0.1"), std::optional<std::string>("00-0c-29-00-00-02"));
         QCOMPARE(m_dialogs, 4);
+    }
+
+    void refusedInputKeepsTheDialogOpen()
+    {
+        start();
+        for (const auto& [ip, mac, field] : {std::tuple{"10.0.0.1", "00-0c-29", int(CIpMacDlg::kMacEdit)},
+                                             std::tuple{"10.0.0.256", "00-0c-29-3a-5f-01", int(CIpMacDlg::kIpEdit)}}) {
+            bool kept = false;
+            int marked = 0;
+            m_prompter->onExec = [&, ip = QString(ip), mac = QString(mac)](QDialog& dialog) -> int {
+                auto& d = dynamic_cast<CIpMacDlg&>(dialog);
+                d.ipEdit()->setText(ip);
+                d.macEdit()->setText(mac);
+                d.okButton()->click();
+                kept = d.result() != QDialog::Accepted && d.ipEdit()->text() == ip && d.macEdit()->text() == mac;
+                marked = d.markedField();
+                // Mended, the same dialog takes it.
+                d.ipEdit()->setText("10.0.0.1");
+                d.macEdit()->setText("00-0c-29-3a-5f-01");
+                d.okButton()->click();
+                kept = kept && d.markedField() == 0;
+                return d.result();
+            };
+            const QStringList shown = run(field == CIpMacDlg::kMacEdit ? kInsert : kModify);
+            QVERIFY(kept);
+            QCOMPARE(marked, field);
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(shown[1], field == CIpMacDlg::kMacEdit ? kInserted : kUpdated);
+        }
+        QCOMPARE(m_db->count("ipmac"), 1);
     }
 
     void hostileInputIsRefusedBeforeTheDatabase()
@@ -173,6 +208,40 @@ private slots:
         }
         QCOMPARE(m_db->count("ipmac"), 1);
         QCOMPARE(m_db->storedMac("10.0.0.1"), std::optional<std::string>("00-0c-29-3a-5f-01"));
+    }
+
+    void manyChangedMacsComeAsOneList()
+    {
+        start();
+        // Five changed bindings: one dialog lists them all, no message box.
+        for (int i = 1; i <= 5; ++i) {
+            const std::string ip = "10.0.0." + std::to_string(i);
+            m_db->binding(ip, "00-0c-29-00-00-0" + std::to_string(i));
+            m_db->arp(ip, "00-0c-29-99-99-0" + std::to_string(i));
+        }
+        m_db->arp("10.0.0.9", "00-0c-29-00-00-09");   // unbound, not listed
+        QList<QStringList> listed;
+        m_prompter->onExec = [&](QDialog& dialog) {
+            auto& changed = dynamic_cast<CChangedMacDlg&>(dialog);
+            for (int r = 0; r < changed.list()->topLevelItemCount(); ++r) {
+                QStringList row;
+                for (int c = 0; c < 3; ++c)
+                    row << changed.list()->topLevelItem(r)->text(c);
+                listed << row;
+            }
+            return int(QDialog::Accepted);
+        };
+        QCOMPARE(run(kIpMacMap), QStringList());
+        QCOMPARE(listed.size(), 5);
+        QCOMPARE(listed[0], (QStringList{"10.0.0.1", "00-0c-29-00-00-01", "00-0c-29-99-99-01"}));
+        QCOMPARE(listed[4], (QStringList{"10.0.0.5", "00-0c-29-00-00-05", "00-0c-29-99-99-05"}));
+        QCOMPARE(m_view->reportModel()->rowCount(), 6);
+
+        // Three keep a box each.
+        m_db->db.execute("delete from ipmac where Ip in ('10.0.0.4', '10.0.0.5')");
+        listed.clear();
+        QCOMPARE(run(kIpMacMap).size(), 3);
+        QVERIFY(listed.isEmpty());
     }
 
     void mapWarnsOncePerChangedMacAndPaintsItRed()
@@ -212,7 +281,7 @@ private slots:
         }
         QCOMPARE(red, 1);
         QCOMPARE(m_view->hintStatic()->text(), QStringLiteral("提示: 本表列出本网段IP与MAC地址的对应关系。"));
-        QCOMPARE(m_view->hintStatic()->geometry(), QRect(0, 305, 585, 80));
+        QCOMPARE(m_view->hintFrame()->geometry(), QRect(0, 305, 585, 80));
         QVERIFY(m_view->queryEdit());
 
         // A reference typed in capitals is stored in the parser's form: no

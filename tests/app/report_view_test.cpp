@@ -3,6 +3,7 @@
 // rendered image, the free query's dialog, a large result through the
 // fetching list, and the main window's caption menu and status panes.
 #include "ViewTestBase.h"
+#include "TempDir.h"
 
 #include "app/CMainFrame.h"
 #include "app/CQueryResultDlg.h"
@@ -10,15 +11,21 @@
 #include "app/CTrawlerView.h"
 #include "app/CommandTable.h"
 #include "app/ReportListModel.h"
+#include "app/ReportListView.h"
+#include "app/ShareLegend.h"
+#include "reports/PieLayout.h"
 #include "reports/ReportCursor.h"
 #include "reports/ShareChart.h"
 #include "skin/CSkinButton.h"
 #include "skin/CStatusBarXP.h"
 #include "skin/MenuTitle.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QXmlStreamReader>
 #include <QMenu>
 #include <QScrollBar>
+#include <QToolButton>
 #include <QTest>
 #include <QWidgetAction>
 
@@ -33,7 +40,7 @@ const QString kNoRecords = QStringLiteral("没有符合条件的记录.");
 
 enum Command { kSelectIcmp = 32778, kSelectArp = 32784, kSelectIp = 32786, kSelectSyn = 32794,
                kScanners = 32779, kShowAllIcmp = 32783, kTypeShare = 32793, kSynAll = 32795,
-               kDestTraffic = 32787, kTcpPairs = 32788, kUdpPairs = 32789, kLanAccess = 32790,
+               kDestTraffic = 32787, kExport = 32830, kTcpPairs = 32788, kUdpPairs = 32789, kLanAccess = 32790,
                kInsertIpMac = 32816 };
 
 QStringList columnTitles(const QTreeView* list)
@@ -60,7 +67,11 @@ class ReportViewTest : public ViewTestBase {
     // The program with a database chosen through the ICMP menu.
     void start(bool choose = true) { startProgram(choose ? kSelectIcmp : 0); }
 
-    void run(int id) { QVERIFY(m_frame->routeCommand(id)); }
+    void run(int id)
+    {
+        QVERIFY(m_frame->routeCommand(id));
+        waitIdle();
+    }
 
     QList<QTreeView*> lists() const { return m_view->findChildren<QTreeView*>(); }
 
@@ -84,7 +95,11 @@ private slots:
             QCOMPARE(m_prompter->choosers.back().kind, QStringLiteral("open"));
             QCOMPARE(m_prompter->choosers.back().title, QStringLiteral("选择mdb文件"));
             QCOMPARE(m_prompter->choosers.back().initialName, QStringLiteral("*.mdb"));
-            QCOMPARE(m_prompter->choosers.back().filter, QStringLiteral("Microsoft Access文件(*.mdb)"));
+            QVERIFY(m_prompter->choosers.back().filter.startsWith(QStringLiteral("Microsoft Access文件(*.mdb);;")));
+            QVERIFY(m_prompter->choosers.back().filter.contains("(*.db *.sqlite)"));
+            // The status bar names the chosen file, its full path as tooltip.
+            QCOMPARE(m_frame->databasePane()->text(), "数据库: " + QFileInfo(chosen).fileName());
+            QCOMPARE(m_frame->databasePane()->toolTip(), chosen);
         }
         // A path with blanks and Chinese characters reaches the file as it is.
         m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.2", "Echo Request");
@@ -130,7 +145,7 @@ private slots:
 
         QLabel* hint = m_view->hintStatic();
         QVERIFY(hint && hint->isVisible());
-        QCOMPARE(hint->geometry(), QRect(0, 305, 585, 80));
+        QCOMPARE(m_view->hintFrame()->geometry(), QRect(0, 305, 585, 80));
         QVERIFY(hint->wordWrap());
         QVERIFY(hint->text().startsWith(QStringLiteral("提示: 本表列出某IP对其他IP的探测情况")));
         QCOMPARE(hint->text().count('\n'), 2);
@@ -250,6 +265,7 @@ private slots:
         const QString sql = QStringLiteral("select Sourceip, count(*)\nfrom icmp group by Sourceip order by Sourceip");
         m_view->queryEdit()->setPlainText(sql);
         QTest::mouseClick(m_view->queryButton(), Qt::LeftButton);
+        waitIdle();
         QCOMPARE(dialogs, 1);
         QCOMPARE(caption, QStringLiteral("Dialog"));
         QCOMPARE(titles, (QStringList{"Sourceip", "count(*)"}));
@@ -286,7 +302,7 @@ private slots:
         run(kDestTraffic);
         QVERIFY(m_prompter->messages.empty());
         QCOMPARE(m_view->reportList()->geometry(), QRect(0, 0, 585, 245));
-        QCOMPARE(m_view->hintStatic()->geometry(), QRect(0, 355, 585, 30));
+        QCOMPARE(m_view->hintFrame()->geometry(), QRect(0, 355, 585, 30));
         QVERIFY(m_view->hintStatic()->text().contains(QStringLiteral("dst net ") + m_view->networkPrefix() + "等"));
         QVERIFY(m_view->chartShown());
         QCOMPARE(m_view->chart().slices.size(), size_t(3));
@@ -317,7 +333,7 @@ private slots:
         run(kLanAccess);
         QVERIFY(!m_view->chartShown());
         QCOMPARE(m_view->reportList()->geometry(), QRect(0, 0, 585, 350));
-        QCOMPARE(m_view->hintStatic()->geometry(), QRect(0, 355, 585, 30));
+        QCOMPARE(m_view->hintFrame()->geometry(), QRect(0, 355, 585, 30));
         QCOMPARE(m_view->reportModel()->rowCount(), 1);
         QVERIFY(m_prompter->messages.empty());
 
@@ -331,6 +347,111 @@ private slots:
         shot = m_view->grab().toImage();
         QCOMPARE(shot.pixelColor(at(1.5, 30)), QColor(128, 128, 128));
         QVERIFY(!hasColour(shot, QRect(290, 250, 80, 16), yellow));
+    }
+
+    void legendScrollsAndMatchesItsWedges()
+    {
+        start();
+        for (int i = 0; i < 16; ++i)
+            m_db->ip("10.0.0.1", "10.0.1." + std::to_string(i), "TCP", 1025, 80, 1000 + i);
+        run(kDestTraffic);
+        QVERIFY(m_prompter->messages.empty());
+        ShareLegend* legend = m_view->legend();
+        QVERIFY(legend);
+        const trawler::reports::PieLayout layout = trawler::reports::layoutPie(m_view->chart());
+        QCOMPARE(legend->lines().size(), layout.wedges.size());
+        QCOMPARE(int(layout.wedges.size()), 16);
+        // The legend ends above the hint and scrolls to its last line.
+        QVERIFY(legend->geometry().bottom() < m_view->hintFrame()->geometry().top());
+        QVERIFY(legend->verticalScrollBar()->maximum() > 0);
+        // Each line's swatch has its wedge's colour, repeats included.
+        const QImage lines = legend->widget()->grab().toImage();
+        for (int i = 0; i < 16; ++i) {
+            const auto& c = layout.wedges[i].colour;
+            QCOMPARE(lines.pixelColor(ShareLegend::swatchRect(i).center()), QColor(c.red, c.green, c.blue));
+            QCOMPARE(legend->lines()[i].text, QString::fromStdString(layout.wedges[i].legend));
+        }
+        QCOMPARE(m_frame->rowsPane()->text(), QStringLiteral("共 16 行"));
+
+        // Every hint can be read to its end: it fits, or its rectangle scrolls.
+        for (int i = 0; i < 3; ++i)
+            m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        for (int id : {kScanners, kDestTraffic}) {
+            run(id);
+            const QLabel* hint = m_view->hintStatic();
+            QVERIFY(hint);
+            const int needed = hint->heightForWidth(hint->width());
+            if (m_view->hintScroll())
+                QVERIFY(hint->height() >= needed);
+            else
+                QVERIFY2(needed <= hint->height(), qPrintable(hint->text()));
+        }
+    }
+
+    void exportWritesTheShownReport()
+    {
+        start();
+        trawler::test::TempDir dir;
+        const QString base = QString::fromStdString(dir.file("traffic"));
+        // Nothing shown: nothing to export, no chooser.
+        run(kExport);
+        QCOMPARE(m_prompter->messages.size(), size_t(1));
+        QVERIFY(m_prompter->choosers.empty() || m_prompter->choosers.back().kind != "save");
+        m_prompter->messages.clear();
+
+        m_db->ip("10.0.0.1", "10.0.0.7", "TCP", 1025, 80, 600);
+        m_db->ip("10.0.0.2", "10.0.0.8", "UDP", 53, 1030, 300);
+        m_db->ip("10.0.0.3", "10.0.0.9", "", 0, 0, 100);
+        run(kDestTraffic);
+        QVERIFY(m_prompter->messages.empty());
+        const auto exportAs = [&](const QString& name) {
+            m_prompter->answers = {name};
+            run(kExport);
+        };
+
+        // A name without an extension becomes CSV: byte-order mark, titles, every row.
+        exportAs(base);
+        QFile csv(base + ".csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QByteArray bytes = csv.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QStringList lines = QString::fromUtf8(bytes.mid(3)).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0].split(','), m_view->reportModel()->titles());
+        QVERIFY(lines[1].split(',').contains("10.0.0.7"));
+
+        // HTML: one page with the title, the rows and the chart as SVG.
+        exportAs(base + ".html");
+        QFile html(base + ".html");
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(html.readAll());
+        QVERIFY(page.contains(QStringLiteral("目的IP流量统计")));
+        QCOMPARE(page.count("<tr"), 4);
+        QVERIFY(page.contains("<svg"));
+
+        // The chart alone: SVG that reads as XML, PNG with the first wedge's red.
+        exportAs(base + ".svg");
+        QFile svg(base + ".svg");
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&svg);
+        while (!xml.atEnd())
+            xml.readNext();
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        exportAs(base + ".png");
+        const QImage png(base + ".png");
+        QVERIFY(!png.isNull());
+        QVERIFY(hasColour(png, png.rect(), QColor(255, 0, 0)));
+        QCOMPARE(m_prompter->messages.size(), size_t(4));
+        for (const auto& shown : m_prompter->messages)
+            QVERIFY2(shown.text.contains(base), qPrintable(shown.text));
+
+        // A report without a chart has no chart to export.
+        m_db->ip("10.0.0.1", "10.0.0.2", "TCP", 1025, 445, 60);
+        run(kLanAccess);
+        m_prompter->messages.clear();
+        exportAs(base + "-lan.png");
+        QVERIFY(!QFile::exists(base + "-lan.png"));
+        QCOMPARE(m_prompter->messages.size(), size_t(1));
     }
 
     void pairReportsLabelBothEnds()
@@ -398,7 +519,7 @@ private slots:
         QVERIFY(!m_view->chartShown());
     }
 
-    void largeResultIsFetchedAsTheListScrolls()
+    void largeResultReachesItsLastRowAtOnce()
     {
         start();
         constexpr int kRows = 200000;
@@ -415,23 +536,107 @@ private slots:
         QVERIFY(m_prompter->messages.empty());
         auto* model = m_view->reportModel();
         QTreeView* list = m_view->reportList();
-        // Only the first rows are read; the list holds no widget per row.
-        QVERIFY(model->rowCount() > 0 && model->rowCount() < 10000);
-        QVERIFY(model->canFetchMore({}));
-        QVERIFY(list->findChildren<QWidget*>().size() < 50);
-
-        // Scrolling to the end keeps fetching, in the result's order.
-        int guard = 0;
-        while (model->canFetchMore({}) && guard++ < kRows) {
-            list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
-            QCoreApplication::processEvents();
-            if (model->canFetchMore({}))
-                list->scrollToBottom();
-        }
+        // Counted in the background: the list has every row and the scroll
+        // bar covers them, while only the first rows have been read.
         QCOMPARE(model->rowCount(), kRows);
-        QCOMPARE(model->cellText(0, 0), QStringLiteral("t0"));
-        QCOMPARE(model->cellText(kRows - 1, 0), QStringLiteral("t%1").arg(kRows - 1));
+        QVERIFY(model->rowsRead() < 10000);
+        QVERIFY(list->findChildren<QWidget*>().size() < 50);
+        QCOMPARE(m_frame->rowsPane()->text(), QStringLiteral("共 200000 行"));
+        QVERIFY(m_frame->rowsPane()->isVisible());
+
+        // Ctrl+End lands on the last row at once; its text follows from the worker.
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(list->currentIndex().row(), kRows - 1);
+        list->viewport()->repaint();
+        QTRY_COMPARE_WITH_TIMEOUT(model->cellText(kRows - 1, 0), QStringLiteral("t%1").arg(kRows - 1), 20000);
         QCOMPARE(model->cellText(kRows - 1, 5), QString::number(kRows - 1));
+        QCOMPARE(model->cellText(0, 0), QStringLiteral("t0"));
+        QCOMPARE(model->cellText(kRows / 2, 0), QStringLiteral("t%1").arg(kRows / 2));
+        waitIdle();
+        QCOMPARE(model->rowCount(), kRows);
+        QVERIFY(m_prompter->messages.empty());
+
+        // The free query's result dialog reaches its last row the same way.
+        bool reached = false;
+        qulonglong counted = 0;
+        m_prompter->onExec = [&](QDialog& dialog) {
+            auto& result = dynamic_cast<CQueryResultDlg&>(dialog);
+            auto* rows = qobject_cast<ReportListModel*>(result.list()->model());
+            result.show();
+            if (!QTest::qWaitFor([rows] { return rows->totalRows().has_value(); }, 20000))
+                return int(QDialog::Rejected);
+            counted = *rows->totalRows();
+            result.list()->setFocus();
+            QTest::keyClick(result.list(), Qt::Key_End, Qt::ControlModifier);
+            result.list()->viewport()->repaint();
+            reached = QTest::qWaitFor([&] { return rows->cellText(kRows - 1, 0) == QStringLiteral("t%1").arg(kRows - 1); },
+                                      20000) &&
+                      result.list()->currentIndex().row() == kRows - 1;
+            return int(QDialog::Rejected);
+        };
+        m_view->queryEdit()->setPlainText("select Tm from icmp order by rowid");
+        run(ID_CUSTOM_QUERY);
+        QCOMPARE(counted, qulonglong(kRows));
+        QVERIFY(reached);
+        m_prompter->onExec = nullptr;
+        // Closing the dialog ends its reading; the report's count shows again.
+        QCOMPARE(m_frame->rowsPane()->text(), QStringLiteral("共 200000 行"));
+
+        // A cut cell has its whole text as a tooltip; a cell that fits has none.
+        list->scrollToTop();
+        QVERIFY(!reportCellIsCut(list, model->index(0, 0)));
+        list->header()->setMinimumSectionSize(1);
+        list->setColumnWidth(0, 5);
+        QVERIFY(reportCellIsCut(list, model->index(0, 0)));
+        QCOMPARE(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), QStringLiteral("t0"));
+        // Double-clicking the divider fits the column to its text again.
+        emit list->header()->sectionHandleDoubleClicked(0);
+        QVERIFY(!reportCellIsCut(list, model->index(0, 0)));
+    }
+
+    void runningWorkIsCancelled_data()
+    {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("stop button") << false;
+        QTest::newRow("Esc") << true;
+    }
+
+    void runningWorkIsCancelled()
+    {
+        QFETCH(bool, byEscape);
+        start();
+        for (int i = 0; i < 3000; ++i)
+            m_db->icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.9", "Echo Request");
+        run(kScanners);
+        int dialogs = 0;
+        m_prompter->onExec = [&](QDialog&) { return ++dialogs, int(QDialog::Rejected); };
+
+        // A self-join that would run for hours stops at the operator's word,
+        // and its thread ends.
+        m_view->queryEdit()->setPlainText("select count(*) from icmp a, icmp b, icmp c");
+        QVERIFY(m_frame->routeCommand(ID_CUSTOM_QUERY));
+        QVERIFY(m_view->isBusy());
+        QVERIFY(m_frame->stopButton()->isVisible());
+        QCOMPARE(m_frame->messagePane()->text(), QStringLiteral("正在查询..."));
+        if (byEscape)
+            QTest::keyClick(m_frame, Qt::Key_Escape);
+        else
+            QTest::mouseClick(m_frame->stopButton(), Qt::LeftButton);
+        QVERIFY(!m_view->isBusy());
+        QVERIFY(!m_frame->stopButton()->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->reportWorker().runningJobs(), 0, 20000);
+        QCOMPARE(dialogs, 0);
+        QCOMPARE(m_prompter->texts(), QStringList());
+        // The report shown before stays.
+        QVERIFY(m_view->reportList());
+
+        // A report replaced before its result arrives is never shown.
+        run(kShowAllIcmp);
+        QVERIFY(m_frame->routeCommand(kScanners));
+        m_view->cancelReport();
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->reportWorker().runningJobs(), 0, 20000);
+        QVERIFY(!m_view->reportList());
         QVERIFY(m_prompter->messages.empty());
     }
 

@@ -34,6 +34,10 @@ public:
     std::deque<QString> answers;
     // Runs a modal dialog; by default the operator cancels it.
     std::function<int(QDialog&)> onExec;
+    // Questions asked through choose(), and the answers given in order
+    // (none left: the box is closed without a choice, -1).
+    std::vector<Shown> questions;
+    std::deque<int> choices;
     // Called for every message box, after it has been recorded.
     std::function<void(const Shown&)> onMessage;
 
@@ -61,6 +65,16 @@ public:
             return onExec(dialog);
         dialog.reject();
         return QDialog::Rejected;
+    }
+
+    int choose(QWidget* parent, const QString& caption, const QString& text, const QStringList&) override
+    {
+        questions.push_back({caption, text, parent, QThread::currentThread() == qApp->thread()});
+        if (choices.empty())
+            return -1;
+        const int out = choices.front();
+        choices.pop_front();
+        return out;
     }
 
     QStringList texts() const

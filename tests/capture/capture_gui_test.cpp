@@ -66,6 +66,11 @@ public:
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString directory(QWidget*, const QString&, const QString&) override { return {}; }
+    int choose(QWidget*, const QString&, const QString&, const QStringList&) override
+    {
+        ADD_FAILURE() << "a question was asked that the script did not expect";
+        return -1;
+    }
     int exec(QDialog& dialog) override
     {
         ++dialogsShown;

@@ -5,6 +5,10 @@
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 
+#include "CaptureDatabase.h"
+
+#include "app/CMainFrame.h"
+#include "app/CTrawlerApp.h"
 #include "app/CTrawlerView.h"
 #include "capture/CParseDlg.h"
 #include "capture/ParseLauncher.h"
@@ -18,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QTest>
 
 #include <filesystem>
@@ -84,12 +89,15 @@ private slots:
     {
         ScriptedPrompter prompter;
         CParseDlg dialog(prompter);
+        // The capture chooser starts in the save directory and lists every
+        // layout the parser reads.
+        dialog.setCaptureDir("/data/captures");
         prompter.answers = {"/data/lan.cap", "", "/data/lan.mdb"};
         dialog.browseCapButton()->click();
         QCOMPARE(dialog.capEdit()->text(), QStringLiteral("/data/lan.cap"));
         QCOMPARE(prompter.choosers.back().title, QStringLiteral("选择要解析的cap文件"));
-        QCOMPARE(prompter.choosers.back().initialName, QStringLiteral("*.cap"));
-        QCOMPARE(prompter.choosers.back().filter, QStringLiteral("Capture Files(*.cap)"));
+        QCOMPARE(prompter.choosers.back().initialName, QStringLiteral("/data/captures/*.cap"));
+        QVERIFY(prompter.choosers.back().filter.contains("(*.cap *.pcap *.pcapng)"));
         QVERIFY(prompter.messages.empty());
 
         // A cancelled browse asks for a file and leaves the edit as it was.
@@ -101,13 +109,23 @@ private slots:
         QCOMPARE(dialog.mdbEdit()->text(), QStringLiteral("typed.mdb"));
         QCOMPARE(prompter.choosers.back().title, QStringLiteral("选择要存储的mdb文件"));
         QCOMPARE(prompter.choosers.back().initialName, QStringLiteral("*.mdb"));
-        QCOMPARE(prompter.choosers.back().filter, QStringLiteral("Microsoft Access Files(*.mdb)"));
+        QVERIFY(prompter.choosers.back().filter.startsWith("Microsoft Access Files(*.mdb);;"));
+        QVERIFY(prompter.choosers.back().filter.contains("(*.db *.sqlite)"));
 
         dialog.browseMdbButton()->click();
         QCOMPARE(dialog.mdbEdit()->text(), QStringLiteral("/data/lan.mdb"));
         dialog.okButton()->click();
         QCOMPARE(dialog.m_strCapPath, QStringLiteral("/data/lan.cap"));
         QCOMPARE(dialog.m_strMdbPath, QStringLiteral("/data/lan.mdb"));
+
+        // A database name typed without an extension gets ".mdb"; others stay.
+        for (const auto& [typed, taken] : {std::pair{"/data/week", "/data/week.mdb"},
+                                           std::pair{"/data/week.db", "/data/week.db"},
+                                           std::pair{"/data.d/week", "/data.d/week.mdb"}}) {
+            dialog.mdbEdit()->setText(typed);
+            dialog.okButton()->click();
+            QCOMPARE(dialog.m_strMdbPath, QString(taken));
+        }
     }
 
     void launchRefusalsStartNoRun()
@@ -195,6 +213,57 @@ private slots:
         QCOMPARE(outcomes[failing], ParseWorker::kOutcomeAborted);
         QCOMPARE(outcomes[healthy], int(TRAWLER_PARSE_COMPLETE));
         QVERIFY(prompter.texts().filter("database is locked").size() == 1);
+    }
+
+    void aRunIsCancelledAndClosingAsksFirst()
+    {
+        ScriptedPrompter prompter;
+        CTrawlerApp app(prompter);
+        QVERIFY(app.InitInstance());
+        CMainFrame* frame = app.mainFrame();
+        CTrawlerView* view = app.view();
+        ParseLauncher& launcher = view->parseLauncher();
+        launcher.setLibraryDirectory(kFakeParseDir);
+        QSignalSpy finished(&launcher, &ParseLauncher::runFinished);
+        trawler::test::CaptureDatabase db;
+        const QString dbPath = QString::fromStdString(db.path);
+
+        QVERIFY(launcher.launch("/tmp/untilcancel-1.cap", dbPath) > 0);
+        QVERIFY(launcher.canCancel());
+        QVERIFY(frame->cancelParseButton()->isVisibleTo(frame));
+        // A report on the database being filled says so instead of "no records".
+        prompter.answers = {dbPath};
+        frame->routeCommand(32778);
+        frame->routeCommand(32779);
+        QTRY_VERIFY(!view->isBusy());
+        QCOMPARE(prompter.texts().last(), QStringLiteral("正在解析写入此数据库, 结果在解析完成后出现."));
+
+        // Closing asks; "do not quit" leaves everything as it was.
+        prompter.choices = {2};
+        QVERIFY(!frame->close());
+        QCOMPARE(prompter.questions.size(), size_t(1));
+        QCOMPARE(launcher.runningCount(), 1);
+        QVERIFY(frame->isVisible());
+        // "Cancel and quit": the run ends cancelled, then the window closes.
+        prompter.choices = {0};
+        frame->close();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QCOMPARE(finished.at(0).at(1).toInt(), int(TRAWLER_PARSE_CANCELLED));
+        QVERIFY(prompter.texts().contains("Parsing cancelled."));
+        QTRY_VERIFY(!frame->isVisible());
+
+        // "Wait": the window stays until the run is over (here ended by the
+        // status bar's cancel), then closes by itself.
+        frame->show();
+        QVERIFY(launcher.launch("/tmp/untilcancel-2.cap", dbPath) > 0);
+        prompter.choices = {1};
+        QVERIFY(!frame->close());
+        QVERIFY(frame->isVisible());
+        QCOMPARE(launcher.runningCount(), 1);
+        frame->cancelParseButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+        QCOMPARE(finished.at(1).at(1).toInt(), int(TRAWLER_PARSE_CANCELLED));
+        QTRY_VERIFY(!frame->isVisible());
     }
 
     void closingWhileARunWaitsForAnAnswerDoesNotHang()

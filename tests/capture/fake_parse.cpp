@@ -2,6 +2,8 @@
 // the capture path it is given:
 //   "...together..."  waits (up to 5 s) until a second run is inside as well
 //   "...throw..."     leaves by a C++ exception
+//   "...untilcancel..." (through TrawlerParseRunWith) runs until it is
+//                     cancelled, then says "Parsing cancelled."
 // Every run first reports the two paths it received, then progress, then
 // completion, as the real library does.
 #include "parse/ParseApi.h"
@@ -49,4 +51,26 @@ extern "C" __attribute__((visibility("default"))) int TrawlerParseRun(const char
     onMessage(context, "company", company.c_str());
     onMessage(context, "Finish", "File parsing complete.");
     return TRAWLER_PARSE_COMPLETE;
+}
+
+extern "C" __attribute__((visibility("default"))) void TrawlerParseCancel(TrawlerParseCancelFlag* flag)
+{
+    if (flag)
+        __atomic_store_n(&flag->requested, 1, __ATOMIC_SEQ_CST);
+}
+
+extern "C" __attribute__((visibility("default"))) int TrawlerParseRunWith(const char* captureFile,
+                                                                          const char* databaseFile,
+                                                                          const TrawlerParseOptions* options)
+{
+    const std::string capture = captureFile;
+    if (capture.find("untilcancel") == std::string::npos)
+        return TrawlerParseRun(captureFile, databaseFile, options->onMessage, options->onProgress, options->context);
+    // Bounded, so that a host that never cancels does not hang its test.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!(options->cancel && __atomic_load_n(&options->cancel->requested, __ATOMIC_SEQ_CST)) &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    options->onMessage(options->context, "Wrong", "Parsing cancelled.");
+    return TRAWLER_PARSE_CANCELLED;
 }
