@@ -1,26 +1,19 @@
-// The fixed report and maintenance statements, exactly as the program issues
-// them (tab runs included), against a small capture database.
+// The fixed report and maintenance statements as the catalogue holds them
+// (the program's own texts, tab runs and square brackets included), run
+// straight through the database layer against a small capture database.
 #include "TempDir.h"
 
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
+#include "reports/Catalogue.h"
 
 #include <gtest/gtest.h>
 
 using namespace trawler::db;
+namespace reports = trawler::reports;
 using trawler::test::TempDir;
 
 namespace {
-
-std::string join(const std::vector<std::string>& pieces, const std::string& sep)
-{
-    std::string out;
-    for (std::size_t i = 0; i < pieces.size(); ++i)
-        out += (i ? sep : "") + pieces[i];
-    return out;
-}
-
-std::string tabs(int n) { return std::string(static_cast<std::size_t>(n), '\t'); }
 
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -96,98 +89,84 @@ protected:
 
 TEST_F(ReportSqlTest, IcmpScanReports)
 {
-    const std::string scanners = join({"select min(Tm) as StartTime,max(Tm) as EndTime,Sourceip, count(*) as times",
-                                       "from icmp", "where Type='Echo Request' or Type='TimeStamp'",
-                                       "or Type='Information Request'", "or Type='Address Mask Request'",
-                                       "group by Sourceip", "order by count(*) DESC"},
-                                      tabs(12));
-    EXPECT_EQ(rows(scanners, {"StartTime", "EndTime", "Sourceip", "times"}),
+    EXPECT_EQ(rows(reports::icmpScannersReport().sql, {"StartTime", "EndTime", "Sourceip", "times"}),
               (Rows{{"2004-05-16 23:59:59", "2004-05-19 00:00:01", "10.0.0.1", "5"}}));
 
-    const std::string scanned = join({"select min(Tm) as StartTime,max(Tm) as EndTime,Sourceip, count(*) as times",
-                                      "  from icmp", "  where Type='Echo Reply' or Type='Destination Unreachable'",
-                                      "  group by Sourceip", "  order by count(*) DESC"},
-                                     tabs(11));
-    Rows answered = rows(scanned, {"Sourceip", "times"});
+    Rows answered = rows(reports::icmpScannedReport().sql, {"Sourceip", "times"});
     std::sort(answered.begin(), answered.end());
     EXPECT_EQ(answered, (Rows{{"10.0.0.2", "1"}, {"10.0.0.9", "1"}}));
 
-    const std::string relations = join({"SELECT min(Tm) as StartTime, max(Tm) as EndTime,Sourceip, Destip, count(*) AS times",
-                                        "FROM icmp", "where Type='Echo Request'", "GROUP BY Sourceip, Destip",
-                                        "ORDER BY count(*) DESC"},
-                                       tabs(14));
-    EXPECT_EQ(rows(relations, {"StartTime", "EndTime", "Sourceip", "Destip", "times"}),
+    EXPECT_EQ(rows(reports::icmpRelationsReport().sql, {"StartTime", "EndTime", "Sourceip", "Destip", "times"}),
               (Rows{{"2004-05-17 09:00:00", "2004-05-18 10:00:00", "10.0.0.1", "10.0.0.2", "2"},
                     {"2004-05-17 08:00:00", "2004-05-17 08:00:00", "10.0.0.1", "10.0.0.3", "1"}}));
 
-    const std::string probeLength = join({"SELECT min(Tm) as StartTime,max(Tm) as EndTime,[icmp].[Sourceip], "
-                                          "Sum([icmp].[Totallen]) AS Totallen",
-                                          "  FROM icmp", "  where Type='Echo Request'", "  GROUP BY [icmp].[Sourceip]",
-                                          "  ORDER BY Sum([icmp].[Totallen]) DESC"},
-                                         tabs(21));
-    EXPECT_EQ(rows(probeLength, {"StartTime", "EndTime", "Sourceip", "Totallen"}),
+    EXPECT_EQ(rows(reports::icmpProbeLengthReport().sql, {"StartTime", "EndTime", "Sourceip", "Totallen"}),
               (Rows{{"2004-05-17 08:00:00", "2004-05-18 10:00:00", "10.0.0.1", "220"}}));
 
-    EXPECT_EQ(rows("select * from icmp", {"Tm", "Sourceip", "Destip", "Type", "Code", "Totallen", "Upperlayer"}).size(), 8u);
+    EXPECT_EQ(rows(reports::icmpShowAllReport().sql, {"Tm", "Sourceip", "Destip", "Type", "Code", "Totallen", "Upperlayer"})
+                  .size(),
+              8u);
 }
 
 TEST_F(ReportSqlTest, IcmpTypeShareGroupsAndSynTable)
 {
-    Rows groups = rows("select Type,count(*) as Times from icmp group by Type", {"Type", "Times"});
+    Rows groups = rows(reports::icmpTypeShareReport().sql, {"Type", "Times"});
     std::sort(groups.begin(), groups.end());
     EXPECT_EQ(groups, (Rows{{"Destination Unreachable", "1"},
                             {"Echo Reply", "1"},
                             {"Echo Request", "3"},
                             {"TimeStamp", "2"},
                             {"Timestamp Reply", "1"}}));
-    EXPECT_EQ(rows("select * from syn", {"Tm", "Sourceip", "Destip", "Sourceport", "Destport"}),
+    EXPECT_EQ(rows(reports::synShowAllReport().sql, {"Tm", "Sourceip", "Destip", "Sourceport", "Destport"}),
               (Rows{{"2004-05-17 09:00:00", "10.0.0.1", "10.0.0.2", "1025", "80"}}));
 }
 
 TEST_F(ReportSqlTest, TrafficReports)
 {
-    const std::string dest = join({"SELECT min(Tm) as StartTime,max(Tm) as EndTime,[Destip], sum([Totallen]) AS Totallenth",
-                                   "FROM ip", "GROUP BY [Destip]", "ORDER BY sum([Totallen]) DESC"},
-                                  tabs(15));
-    EXPECT_EQ(rows(dest, {"Destip", "Totallenth"}),
+    EXPECT_EQ(rows(reports::destIpTrafficReport("").sql, {"Destip", "Totallenth"}),
               (Rows{{"10.0.0.2", "900"}, {"10.0.0.1", "184"}, {"10.0.0.6", "158"}}));
 
-    const std::string sep = tabs(24) + "  ";
-    auto pairs = [&](const std::string& proto) {
-        return join({"SELECT [Sourceip], [Sourceport], [Destip], [Destport], sum([Totallen]) AS Totallenth", "FROM ip",
-                     "WHERE Upperlayer='" + proto + "'", "GROUP BY [Sourceip], [Sourceport], [Destip], [Destport]",
-                     "ORDER BY sum([Totallen]) DESC"},
-                    sep);
-    };
-    EXPECT_EQ(rows(pairs("TCP"), {"Sourceip", "Sourceport", "Destip", "Destport", "Totallenth"}),
+    EXPECT_EQ(rows(reports::tcpPairTrafficReport().sql, {"Sourceip", "Sourceport", "Destip", "Destport", "Totallenth"}),
               (Rows{{"10.0.0.1", "1025", "10.0.0.2", "80", "600"},
                     {"10.0.0.1", "1026", "10.0.0.2", "443", "300"},
                     {"10.0.0.2", "80", "10.0.0.1", "1025", "100"},
                     {"10.0.0.5", "445", "10.0.0.6", "139", "40"},
                     {"10.0.0.5", "3000", "10.0.0.6", "445", "40"}}));
-    EXPECT_EQ(rows(pairs("UDP"), {"Sourceip", "Totallenth"}), (Rows{{"10.0.0.5", "78"}}));
+    EXPECT_EQ(rows(reports::udpPairTrafficReport().sql, {"Sourceip", "Totallenth"}), (Rows{{"10.0.0.5", "78"}}));
 
-    const std::string lan = join({"SELECT [Sourceip], [Destip], count(*) as Times", "FROM ip",
-                                  "WHERE Sourceport=137 or Sourceport=138 or Sourceport=139 or Sourceport=445 or "
-                                  "Destport=137 or Destport=138 or Destport=139 or Destport=445",
-                                  "GROUP BY [Sourceip], [Destip]", "order by count(*) desc"},
-                                 tabs(15));
-    EXPECT_EQ(rows(lan, {"Sourceip", "Destip", "Times"}), (Rows{{"10.0.0.5", "10.0.0.6", "3"}}));
+    EXPECT_EQ(rows(reports::lanAccessReport().sql, {"Sourceip", "Destip", "Times"}),
+              (Rows{{"10.0.0.5", "10.0.0.6", "3"}}));
 }
 
 TEST_F(ReportSqlTest, IpMacMaintenanceAndMap)
 {
-    auto lookup = [&](const std::string& ip) { return rows("select * from ipmac\t\twhere ip='" + ip + "'", {"Ip", "Mac"}); };
+    auto lookup = [&](const std::string& ip) {
+        Rows out;
+        Statement st = db.prepare(reports::ipmac_sql::kLookup);
+        st.bindText(1, ip);
+        while (st.step())
+            out.push_back({st.value("Ip").toText().value_or("NULL"), st.value("Mac").toText().value_or("NULL")});
+        return out;
+    };
     EXPECT_TRUE(lookup("10.0.0.1").empty());
-    EXPECT_EQ(db.execute("INSERT INTO ipmac ( ip, mac )\t\tVALUES ('10.0.0.1','00-11-22-33-44-55')"), 1);
+    db.prepare(reports::ipmac_sql::kInsert).bindText(1, "10.0.0.1").bindText(2, "00-11-22-33-44-55").execute();
     EXPECT_EQ(lookup("10.0.0.1"), (Rows{{"10.0.0.1", "00-11-22-33-44-55"}}));
-    EXPECT_EQ(db.execute("update ipmac" + tabs(8) + "  set mac='00-11-22-33-44-66'" + tabs(8) + "  where ip='10.0.0.1'"), 1);
+    db.prepare(reports::ipmac_sql::kUpdate).bindText(1, "00-11-22-33-44-66").bindText(2, "10.0.0.1").execute();
+    EXPECT_EQ(lookup("10.0.0.1"), (Rows{{"10.0.0.1", "00-11-22-33-44-66"}}));
 
-    Rows seen = rows("SELECT DISTINCT Sourceip, Sourcemac\t\tFROM arp", {"Sourceip", "Sourcemac"});
+    Rows seen = rows(reports::ipMacMapReport().sql, {"Sourceip", "Sourcemac"});
     std::sort(seen.begin(), seen.end());
     EXPECT_EQ(seen, (Rows{{"10.0.0.1", "00-11-22-33-44-55"},
                           {"10.0.0.1", "00-11-22-33-44-66"},
                           {"10.0.0.2", "00-11-22-33-44-77"}}));
-    EXPECT_EQ(rows("select mac from ipmac" + tabs(5) + "where ip='10.0.0.1'", {"mac"}), (Rows{{"00-11-22-33-44-66"}}));
-    EXPECT_TRUE(rows("select mac from ipmac" + tabs(5) + "where ip='10.0.0.2'", {"mac"}).empty());
+    auto reference = [&](const std::string& ip) {
+        Rows out;
+        Statement st = db.prepare(reports::ipmac_sql::kReference);
+        st.bindText(1, ip);
+        while (st.step())
+            out.push_back({st.value("mac").toText().value_or("NULL")});
+        return out;
+    };
+    EXPECT_EQ(reference("10.0.0.1"), (Rows{{"00-11-22-33-44-66"}}));
+    EXPECT_TRUE(reference("10.0.0.2").empty());
 }
