@@ -18,6 +18,14 @@ public:
     // The statement was ended by Database::interrupt(), not by a fault.
     bool interrupted() const { return m_cause == Cause::Interrupted; }
 
+    // A field a result does not have (by name, or an ordinal out of range
+    // when `name` is empty): the one text every reader of rows gives for it.
+    static DbError missingField(const std::string& name = std::string())
+    {
+        return DbError("Item cannot be found in the collection corresponding to the requested name or ordinal"
+                       + (name.empty() ? std::string(".") : ": " + name + "."));
+    }
+
 private:
     int m_code;
     Cause m_cause;

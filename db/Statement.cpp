@@ -148,7 +148,7 @@ Value Statement::value(int index) const
     if (!m_hasRow)
         throw DbError("Either BOF or EOF is True, or the current record has been deleted.");
     if (index < 0 || index >= fieldCount())
-        throw DbError("Item cannot be found in the collection corresponding to the requested name or ordinal.");
+        throw DbError::missingField();
     return m_stmt->value(index);
 }
 
@@ -156,8 +156,7 @@ Value Statement::value(std::string_view name) const
 {
     const int index = fieldIndex(name);
     if (index < 0)
-        throw DbError("Item cannot be found in the collection corresponding to the requested name or ordinal: "
-                      + std::string(name) + ".");
+        throw DbError::missingField(std::string(name));
     return value(index);
 }
 

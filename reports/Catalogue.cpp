@@ -1,4 +1,5 @@
 #include "Catalogue.h"
+#include "ShareMath.h"
 
 #include <initializer_list>
 
@@ -67,7 +68,7 @@ ReportDefinition pairReport(const char* name, int commandId, const char* handler
     d.listBottom = 245;
     d.hint = "提示: 本表列出TCP(UDP)端端连接的流量在总流量中所占比例。";
     d.hintRect = kTrafficHintRect;
-    d.chart = ChartSpec{{"Sourceip", "Destip"}, "Totallenth", 0.005, false, {70, 300}, {20, 250, 120, 350}, 140};
+    d.chart = ChartSpec{{"Sourceip", "Destip"}, "Totallenth", kTrafficShareThreshold, false, {70, 300}, {20, 250, 120, 350}, 140};
     return d;
 }
 
@@ -176,7 +177,7 @@ ReportDefinition icmpTypeShareReport()
 {
     ReportDefinition d = base("icmp-type-share", 32793, "OnIcmpTypeShare",
                               "select Type,count(*) as Times from icmp group by Type");
-    d.chart = ChartSpec{{"Type"}, "Times", 0.001, true, {250, 100}, {200, 50, 300, 150}, 320};
+    d.chart = ChartSpec{{"Type"}, "Times", kIcmpTypeShareThreshold, true, {250, 100}, {200, 50, 300, 150}, 320};
     return d;
 }
 
@@ -221,7 +222,7 @@ ReportDefinition destIpTrafficReport(const std::string& networkPrefix)
     d.listBottom = 245;
     d.hint = destIpTrafficHint(networkPrefix);
     d.hintRect = kTrafficHintRect;
-    d.chart = ChartSpec{{"Destip"}, "Totallenth", 0.005, false, {220, 300}, {170, 250, 270, 350}, 290};
+    d.chart = ChartSpec{{"Destip"}, "Totallenth", kTrafficShareThreshold, false, {220, 300}, {170, 250, 270, 350}, 290};
     return d;
 }
 

@@ -119,10 +119,7 @@ ReportCursor ReportCursor::openCursor(const std::string& dbPath, const ReportDef
         for (const auto& column : definition.columns) {
             const int index = c.m_stmt.fieldIndex(column.field);
             if (index < 0)
-                throw ReportError(ReportError::Kind::Database,
-                                  "Item cannot be found in the collection corresponding to the requested name or "
-                                  "ordinal: "
-                                      + column.field + ".");
+                throw ReportError(ReportError::Kind::Database, db::DbError::missingField(column.field).what());
             c.m_indices.push_back(index);
             c.m_titles.push_back(column.title);
         }

@@ -14,8 +14,7 @@ int requireField(const db::Statement& st, const std::string& name)
 {
     const int index = st.fieldIndex(name);
     if (index < 0)
-        throw db::DbError("Item cannot be found in the collection corresponding to the requested name or ordinal: " + name
-                          + ".");
+        throw db::DbError::missingField(name);
     return index;
 }
 
