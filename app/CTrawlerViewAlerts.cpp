@@ -18,6 +18,8 @@
 #include <QItemSelectionModel>
 #include <QTreeView>
 
+#include <algorithm>
+
 #include <memory>
 #include <optional>
 #include <set>
@@ -59,7 +61,8 @@ void CTrawlerView::OnShowAlerts()
             trawler::db::Database database(path);
             trawler::db::AlertStore store(database);
             *alerts = store.list();
-        } catch (const trawler::db::DbError& e) {
+        } catch (const std::exception& e) {
+            // A file that is no database, or one another writer holds.
             const QString text = fromUtf8(e.what());
             return [this, text] { ShowError(text); };
         }
