@@ -4,6 +4,7 @@
 #include "ReportViewText.h"
 
 #include "capture/CaptureController.h"
+#include "capture/ParseLauncher.h"
 #include "capture/Prompter.h"
 #include "reports/ReportError.h"
 #include "watch/Pipeline.h"
@@ -81,6 +82,11 @@ void WatchController::start()
     // The capture component runs one capture at a time in a process.
     if (m_view.captureController().isCapturing()) {
         tell(tr("正在截包. 请先停止截包, 再开始监视."));
+        return;
+    }
+    // Two writers on one database file would wait on each other's locks.
+    if (m_view.parseLauncher().isWriting(database)) {
+        tell(tr("正在解析写入此数据库. 请在解析完成后开始监视."));
         return;
     }
     trawler::watch::WatchSettings settings;

@@ -802,6 +802,10 @@
 <context>
     <name>WatchController</name>
     <message>
+        <source>正在解析写入此数据库. 请在解析完成后开始监视.</source>
+        <translation>A parse is writing into this database. Start watching once it has finished.</translation>
+    </message>
+    <message>
         <source>监视已在运行.</source>
         <translation>Watching is already running.</translation>
     </message>
