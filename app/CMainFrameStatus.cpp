@@ -6,6 +6,7 @@
 
 #include "CTrawlerView.h"
 #include "LockIndicators.h"
+#include "WatchController.h"
 
 #include "capture/CaptureController.h"
 #include "capture/PacketTally.h"
@@ -65,6 +66,7 @@ bool CMainFrame::createStatusBar()
     m_btnCancelParse->hide();
     m_wndStatusBar->insertPermanentWidget(at++, m_btnCancelParse);
     m_paneCapture = addPane("capturePane");
+    addPane("watchPane");
     m_paneRows = addPane("rowsPane");
     m_paneDatabase = addPane("databasePane");
     m_paneSaveDir = addPane("saveDirPane");
@@ -100,6 +102,11 @@ void CMainFrame::watchView()
     m_captureTimer->setInterval(500);
     connect(m_captureTimer, &QTimer::timeout, this, &CMainFrame::updateCaptureCount);
     showSaveDir(capture.saveDir());
+    auto* watchPane = m_wndStatusBar->findChild<QLabel*>(QStringLiteral("watchPane"));
+    connect(&WatchController::of(*view), &WatchController::statusChanged, watchPane, [watchPane](const QString& text) {
+        watchPane->setText(text);
+        watchPane->setVisible(!text.isEmpty());
+    });
 }
 
 void CMainFrame::showRowCount(qlonglong rows)
@@ -166,6 +173,12 @@ void CMainFrame::endParseProgress(int runId)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // A running watch ends first (its last file is taken in); the window
+    // closes again once it has.
+    if (WatchController::of(*m_view).holdCloseUntilStopped(this)) {
+        event->ignore();
+        return;
+    }
     ParseLauncher& parses = m_view->parseLauncher();
     if (parses.runningCount() == 0) {
         QMainWindow::closeEvent(event);

@@ -32,6 +32,10 @@ class QPainter;
 class ReportListModel;
 
 
+namespace trawler::db {
+struct StoredAlert;
+} // namespace trawler::db
+
 namespace trawler::reports {
 struct FreeQueryOutcome;
 struct IpMacMapRow;
@@ -95,6 +99,9 @@ public:
     void OnLanAccess();
     // 文件 → 导出报表... (CTrawlerViewExport.cpp).
     void OnExportReport();
+    // 监视 → 显示警报, and acknowledging the alerts listed (CTrawlerViewAlerts.cpp).
+    void OnShowAlerts();
+    void OnAcknowledgeAlerts();
 
     // True while a report, chart or free query is read or counted on the
     // worker; cancelReport() (Esc, the status bar's 停止) ends that work and
@@ -167,6 +174,7 @@ private:
                       const std::optional<std::string>& failure);
     void RouteCommand(int id);
     std::string DbPath() const;
+    void ShowAlerts(const std::vector<trawler::db::StoredAlert>& alerts);
 
     Prompter& m_prompter;
     QString m_szFileName; // file-name buffer of the create and initialise dialogs

@@ -3,6 +3,7 @@
 #include "CMainFrame.h"
 #include "CTrawlerApp.h"
 #include "CTrawlerView.h"
+#include "WatchController.h"
 
 #include <QtGlobal>
 
@@ -10,18 +11,19 @@ namespace {
 constexpr int kNoButton = -1;
 }
 
-const std::array<const char*, 8> kMenuTitles = {
+const std::array<const char*, 9> kMenuTitles = {
     QT_TRANSLATE_NOOP("CommandTable", "文件(&F)"), QT_TRANSLATE_NOOP("CommandTable", "截包(&C)"),
     QT_TRANSLATE_NOOP("CommandTable", "解析(&P)"), QT_TRANSLATE_NOOP("CommandTable", "ICMP分析"),
     QT_TRANSLATE_NOOP("CommandTable", "ARP分析"),  QT_TRANSLATE_NOOP("CommandTable", "IP流量分析"),
-    QT_TRANSLATE_NOOP("CommandTable", "SYN分析"),  QT_TRANSLATE_NOOP("CommandTable", "帮助(&H)"),
+    QT_TRANSLATE_NOOP("CommandTable", "SYN分析"),  QT_TRANSLATE_NOOP("CommandTable", "监视"),
+    QT_TRANSLATE_NOOP("CommandTable", "帮助(&H)"),
 };
 
 // Handlers are plain functions so the table stays data; each forwards to
 // the object that owns the command.
 #define VIEW(fn) [](CommandTargets& t) { t.view->fn(); }
 
-const std::array<CommandInfo, 32> kCommands = {{
+const std::array<CommandInfo, 35> kCommands = {{
     {32775, QT_TRANSLATE_NOOP("CommandTable", "文件(&F)"), QT_TRANSLATE_NOOP("CommandTable", "建立mdb文件"),
      QT_TRANSLATE_NOOP("CommandTable", "建立新的MDB文件"), "", kNoButton, "", VIEW(OnCreateMdb)},
     {32776, QT_TRANSLATE_NOOP("CommandTable", "文件(&F)"), QT_TRANSLATE_NOOP("CommandTable", "初始化mdb文件"),
@@ -85,6 +87,15 @@ const std::array<CommandInfo, 32> kCommands = {{
      QT_TRANSLATE_NOOP("CommandTable", "选择要分析的数据库"), "", kNoButton, "", VIEW(OnSelectDatabase)},
     {32795, QT_TRANSLATE_NOOP("CommandTable", "SYN分析"), QT_TRANSLATE_NOOP("CommandTable", "显示数据库中所有数据"), "",
      QT_TRANSLATE_NOOP("CommandTable", "显示SYN表中所有数据"), 16, "", VIEW(OnSynShowAll)},
+
+    {ID_WATCH_START, QT_TRANSLATE_NOOP("CommandTable", "监视"), QT_TRANSLATE_NOOP("CommandTable", "开始监视"),
+     QT_TRANSLATE_NOOP("CommandTable", "截包到保存目录, 逐个解析进所选数据库并检查警报"), "", kNoButton, "",
+     [](CommandTargets& t) { WatchController::of(*t.view).start(); }},
+    {ID_WATCH_STOP, QT_TRANSLATE_NOOP("CommandTable", "监视"), QT_TRANSLATE_NOOP("CommandTable", "停止监视"),
+     QT_TRANSLATE_NOOP("CommandTable", "停止监视; 正在写的文件解析完后结束"), "", kNoButton, "",
+     [](CommandTargets& t) { WatchController::of(*t.view).stop(); }},
+    {ID_WATCH_ALERTS, QT_TRANSLATE_NOOP("CommandTable", "监视"), QT_TRANSLATE_NOOP("CommandTable", "显示警报"),
+     QT_TRANSLATE_NOOP("CommandTable", "显示所选数据库中的警报, 最新的在前"), "", kNoButton, "", VIEW(OnShowAlerts)},
 
     {ID_APP_ABOUT, QT_TRANSLATE_NOOP("CommandTable", "帮助(&H)"),
      QT_TRANSLATE_NOOP("CommandTable", "关于 Trawler(&A)..."),

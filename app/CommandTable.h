@@ -18,6 +18,10 @@ constexpr int ID_FILE_SAVE = 57603;
 constexpr int ID_EXPORT_REPORT = 32830;
 // The query panel's button carries the free query's command id.
 constexpr int ID_CUSTOM_QUERY = 2;
+// 监视 → 开始监视, 停止监视, 显示警报.
+constexpr int ID_WATCH_START = 32840;
+constexpr int ID_WATCH_STOP = 32841;
+constexpr int ID_WATCH_ALERTS = 32842;
 
 // Who receives a command when it is routed.
 struct CommandTargets {
@@ -38,10 +42,10 @@ struct CommandInfo {
 };
 
 // The menus of the menu bar, left to right.
-extern const std::array<const char*, 8> kMenuTitles;
+extern const std::array<const char*, 9> kMenuTitles;
 // Every command, menu by menu in menu order, then the commands without a
 // menu item (the document accelerators and the query panel's button).
-extern const std::array<CommandInfo, 32> kCommands;
+extern const std::array<CommandInfo, 35> kCommands;
 // Number of toolbar buttons; each toolbarPos in [0, kToolbarButtons) is used once.
 constexpr int kToolbarButtons = 18;
 

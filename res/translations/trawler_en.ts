@@ -308,6 +308,70 @@
 <context>
     <name>CTrawlerView</name>
     <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>编号</source>
+        <translation>Id</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>级别</source>
+        <translation>Severity</translation>
+    </message>
+    <message>
+        <source>原MAC</source>
+        <translation>Previous MAC</translation>
+    </message>
+    <message>
+        <source>厂商</source>
+        <translation>Vendor</translation>
+    </message>
+    <message>
+        <source>来源</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>时间窗(秒)</source>
+        <translation>Window (s)</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>数据库中没有警报.</source>
+        <translation>The database holds no alerts.</translation>
+    </message>
+    <message>
+        <source>红色: 未确认的警报. 选中若干行后按"确认警报"只确认这些行; 不选则确认全部.</source>
+        <translation>Red: alerts not yet acknowledged. Select rows and press "Acknowledge" to acknowledge those; with none selected, every alert is acknowledged.</translation>
+    </message>
+    <message>
+        <source>确认警报</source>
+        <translation>Acknowledge</translation>
+    </message>
+    <message>
         <location filename="../../app/CTrawlerView.cpp" line="117"/>
         <source>选择要保存mdb文件的地址</source>
         <translation>Where to save the database file</translation>
@@ -365,6 +429,34 @@
 </context>
 <context>
     <name>CommandTable</name>
+    <message>
+        <source>监视</source>
+        <translation>&amp;Watch</translation>
+    </message>
+    <message>
+        <source>开始监视</source>
+        <translation>Start watching</translation>
+    </message>
+    <message>
+        <source>停止监视</source>
+        <translation>Stop watching</translation>
+    </message>
+    <message>
+        <source>显示警报</source>
+        <translation>Show alerts</translation>
+    </message>
+    <message>
+        <source>截包到保存目录, 逐个解析进所选数据库并检查警报</source>
+        <translation>Capture into the save directory, parse each file into the chosen database and check it for alerts</translation>
+    </message>
+    <message>
+        <source>停止监视; 正在写的文件解析完后结束</source>
+        <translation>Stop watching; ends once the file being written is parsed</translation>
+    </message>
+    <message>
+        <source>显示所选数据库中的警报, 最新的在前</source>
+        <translation>Show the alerts of the chosen database, newest first</translation>
+    </message>
     <message>
         <location filename="../../app/CommandTable.cpp" line="14"/>
         <location filename="../../app/CommandTable.cpp" line="25"/>
@@ -705,6 +797,37 @@
         <location filename="../../app/LockIndicators.cpp" line="53"/>
         <source>此平台不提供键盘锁定状态</source>
         <translation>This platform does not report the keyboard&apos;s lock states</translation>
+    </message>
+</context>
+<context>
+    <name>WatchController</name>
+    <message>
+        <source>正在解析写入此数据库. 请在解析完成后开始监视.</source>
+        <translation>A parse is writing into this database. Start watching once it has finished.</translation>
+    </message>
+    <message>
+        <source>监视已在运行.</source>
+        <translation>Watching is already running.</translation>
+    </message>
+    <message>
+        <source>正在截包. 请先停止截包, 再开始监视.</source>
+        <translation>A capture is running. Stop it before you start watching.</translation>
+    </message>
+    <message>
+        <source>%1 未能解析: %2</source>
+        <translation>%1 was not parsed: %2</translation>
+    </message>
+    <message>
+        <source>监视已停止: 截获 %1 个包, %2 个文件, %3 个新警报.</source>
+        <translation>Watching stopped: %1 packets captured in %2 files, %3 new alerts.</translation>
+    </message>
+    <message>
+        <source>正在停止监视: %1 个新警报</source>
+        <translation>Stopping the watch: %1 new alerts</translation>
+    </message>
+    <message>
+        <source>监视中: %1 个新警报</source>
+        <translation>Watching: %1 new alerts</translation>
     </message>
 </context>
 </TS>
