@@ -8,6 +8,7 @@
 #include "CMainFrame.h"
 #include "CQueryResultDlg.h"
 #include "CommandTable.h"
+#include "JobObserver.h"
 #include "LocalNetworkSample.h"
 #include "ReportViewText.h"
 #include "ReportListModel.h"
@@ -290,7 +291,9 @@ void CTrawlerView::RunTableReport(const ReportDefinition& definition)
         std::shared_ptr<ReportCursor> cursor;
         auto rows = std::make_shared<std::vector<reports::Row>>();
         try {
-            cursor = std::make_shared<ReportCursor>(ReportCursor::open(path, definition, nullptr, &interruption));
+            // A traffic report may first bring its summaries up to date.
+            JobObserver observer(*m_worker, interruption);
+            cursor = std::make_shared<ReportCursor>(ReportCursor::open(path, definition, &observer, &interruption));
         } catch (const ReportError& e) {
             return [this, e] { ShowError(reportErrorText(e)); };
         }
@@ -461,10 +464,11 @@ void CTrawlerView::ShowFreeQueryOutcome(reports::FreeQueryOutcome& outcome, std:
     case reports::FreeQueryOutcome::Kind::Rows:
         break;
     }
+    const QString engine = QString::fromStdString(outcome.rows->connection().engineName());
     ReportListModel model(outcome.rows->titles());
     model.appendRows(std::move(rows));
     model.setCursor(std::move(*outcome.rows));
-    CQueryResultDlg dialog(&model, this);
+    CQueryResultDlg dialog(&model, engine, this);
     connect(&model, &ReportListModel::fetchFailed, &dialog, [this](const QString& text) { ShowError(text); },
             Qt::QueuedConnection);
     if (failure) {

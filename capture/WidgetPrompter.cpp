@@ -1,9 +1,12 @@
 #include "WidgetPrompter.h"
 
+#include "FileChoice.h"
+
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QMessageBox>
@@ -42,6 +45,11 @@ QString WidgetPrompter::openFileName(QWidget* parent, const QString& title, cons
     applyInitialName(dialog, initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    // A server's URI typed as the name would come back joined to the folder
+    // shown, as a file path; it is taken as typed.
+    if (const auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        if (isServerDatabase(typed->text().trimmed()))
+            return typed->text().trimmed();
     return dialog.selectedFiles().constFirst();
 }
 

@@ -242,11 +242,13 @@ private slots:
         QStringList titles;
         QList<QStringList> rows;
         QString caption;
+        QString engine;
         int dialogs = 0;
         m_prompter->onExec = [&](QDialog& dialog) {
             ++dialogs;
             auto& result = dynamic_cast<CQueryResultDlg&>(dialog);
             caption = result.windowTitle();
+            engine = result.engineLabel()->text();
             auto* model = qobject_cast<ReportListModel*>(result.list()->model());
             titles = columnTitles(result.list());
             rows.clear();
@@ -268,6 +270,7 @@ private slots:
         waitIdle();
         QCOMPARE(dialogs, 1);
         QCOMPARE(caption, QStringLiteral("Dialog"));
+        QCOMPARE(engine, QStringLiteral("数据库引擎: SQLite"));
         QCOMPARE(titles, (QStringList{"Sourceip", "count(*)"}));
         QCOMPARE(rows, (QList<QStringList>{{"10.0.0.1", "2"}, {"10.0.0.2", "1"}}));
         // The view is left as it was, the text stays.
