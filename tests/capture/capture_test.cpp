@@ -14,17 +14,21 @@
 #include "capture/FileChoice.h"
 #include "capture/ParseLauncher.h"
 #include "capture/ParseWorker.h"
+#include "capture/WidgetPrompter.h"
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
 #include "db/Statement.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -154,6 +158,31 @@ private slots:
         auto* pane = app.mainFrame()->findChild<QLabel*>("databasePane");
         QVERIFY(pane->text().contains("postgresql://sensor@db.lan/trawler"));
         QVERIFY(!pane->text().contains("s3cret") && !pane->toolTip().contains("s3cret"));
+    }
+
+    void desktopChooserTakesAServerUriAsTyped()
+    {
+        // The file chooser would join a typed URI to the folder it shows.
+        WidgetPrompter prompter;
+        const QString uri = QStringLiteral("postgresql://sensor@db.lan/trawler");
+        bool typed = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!chooser)
+                return;
+            poll.stop();
+            if (auto* edit = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                edit->setText(uri);
+                typed = true;
+            }
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        poll.start(10);
+        const QString chosen = prompter.openFileName(nullptr, "t", QStringLiteral("*.mdb"), "All(*)");
+        if (!typed)
+            QSKIP("the platform's own file chooser has no name field to type into");
+        QCOMPARE(chosen, uri);
     }
 
     void launchRefusalsStartNoRun()
