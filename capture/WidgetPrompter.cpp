@@ -26,6 +26,16 @@ void applyInitialName(QFileDialog& dialog, const QString& initialName)
         dialog.setDirectory(pattern.dir());
 }
 
+// What the chooser returns. A server's URI typed as the name would come back
+// joined to the folder shown, as a file path; it is taken as typed.
+QString chosenName(const QFileDialog& dialog)
+{
+    if (const auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        if (isServerDatabase(typed->text().trimmed()))
+            return typed->text().trimmed();
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace
 
 void WidgetPrompter::message(QWidget* parent, const QString& caption, const QString& text)
@@ -45,12 +55,7 @@ QString WidgetPrompter::openFileName(QWidget* parent, const QString& title, cons
     applyInitialName(dialog, initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    // A server's URI typed as the name would come back joined to the folder
-    // shown, as a file path; it is taken as typed.
-    if (const auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        if (isServerDatabase(typed->text().trimmed()))
-            return typed->text().trimmed();
-    return dialog.selectedFiles().constFirst();
+    return chosenName(dialog);
 }
 
 QString WidgetPrompter::saveFileName(QWidget* parent, const QString& title, const QString& initialName,
@@ -62,7 +67,7 @@ QString WidgetPrompter::saveFileName(QWidget* parent, const QString& title, cons
     applyInitialName(dialog, initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return chosenName(dialog);
 }
 
 QString WidgetPrompter::directory(QWidget* parent, const QString& title, const QString& initialDir)

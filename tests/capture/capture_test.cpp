@@ -179,10 +179,12 @@ private slots:
             QMetaObject::invokeMethod(chooser, "accept");
         });
         poll.start(10);
-        const QString chosen = prompter.openFileName(nullptr, "t", QStringLiteral("*.mdb"), "All(*)");
+        const QString opened = prompter.openFileName(nullptr, "t", QStringLiteral("*.mdb"), "All(*)");
         if (!typed)
             QSKIP("the platform's own file chooser has no name field to type into");
-        QCOMPARE(chosen, uri);
+        QCOMPARE(opened, uri);
+        poll.start(10);
+        QCOMPARE(prompter.saveFileName(nullptr, "t", QStringLiteral("*.mdb"), "All(*)"), uri);
     }
 
     void launchRefusalsStartNoRun()
