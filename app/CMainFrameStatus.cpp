@@ -87,7 +87,7 @@ void CMainFrame::watchView()
         m_btnStop->setVisible(busy);
         updateMessagePane();
     });
-    connect(&view->reportWorker(), &ReportWorker::noteChanged, this, &CMainFrame::updateMessagePane);
+    connect(view, &CTrawlerView::statusNoteChanged, this, &CMainFrame::updateMessagePane);
     connect(view, &CTrawlerView::rowCountChanged, this, &CMainFrame::showRowCount);
     connect(view, &CTrawlerView::databaseChanged, this, &CMainFrame::showDatabase);
     CaptureController& capture = view->captureController();
@@ -201,7 +201,7 @@ void CMainFrame::updateMessagePane()
         return;
     if (m_parses.isEmpty()) {
         m_btnCancelParse->hide();
-        const QString note = m_view ? m_view->reportWorker().note() : QString();
+        const QString note = m_view ? m_view->statusNote() : QString();
         if (m_view && m_view->isBusy())
             m_paneMessage->setText(note.isEmpty() ? tr("正在查询...") : note);
         else if (!m_lastCapture.isEmpty())

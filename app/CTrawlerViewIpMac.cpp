@@ -56,8 +56,8 @@ void CTrawlerView::EditIpMac(bool modify)
     // A parse writing the database makes the write wait for it, shown in the
     // status bar; the operator may give up (Esc, 停止), and then nothing is
     // written and nothing more is said.
-    StartReport([this, path, ip, mac, modify](reports::Interruption& interruption) -> ReportWorker::Continuation {
-        JobObserver observer(*m_worker, interruption);
+    m_editWorker->start([this, path, ip, mac, modify](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        JobObserver observer(*m_editWorker, interruption);
         const reports::IpMacOutcome outcome = modify ? reports::modifyIpMac(path, ip, mac, &observer)
                                                      : reports::insertIpMac(path, ip, mac, &observer);
         return [this, outcome] { m_prompter.message(this, kAppTitle, fromUtf8(outcome.message)); };

@@ -128,8 +128,12 @@ void CTrawlerView::OnSelectDatabase()
 
 void CTrawlerView::ClearReport()
 {
-    // Closing a report ends whatever it still reads.
-    cancelReport();
+    // Closing a report ends whatever it still reads; an IP-MAC write goes on.
+    m_worker->cancel();
+    if (ReportListModel* model = reportModel())
+        model->cancel();
+    if (m_queryModel)
+        m_queryModel->cancel();
     emit rowCountChanged(-1);
     delete m_pReportList;
     delete m_pHintStatic;
@@ -247,12 +251,18 @@ void CTrawlerView::BuildQueryPanel()
 bool CTrawlerView::isBusy() const
 {
     const ReportListModel* model = reportModel();
-    return m_worker->isBusy() || (model && model->isBusy());
+    return m_worker->isBusy() || m_editWorker->isBusy() || (model && model->isBusy());
+}
+
+QString CTrawlerView::statusNote() const
+{
+    return m_editWorker->note().isEmpty() ? m_worker->note() : m_editWorker->note();
 }
 
 void CTrawlerView::cancelReport()
 {
     m_worker->cancel();
+    m_editWorker->cancel();
     if (ReportListModel* model = reportModel())
         model->cancel();
     if (m_queryModel)

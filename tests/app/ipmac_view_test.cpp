@@ -321,6 +321,12 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(pane->text(), waiting, 20000);
         QVERIFY(m_view->isBusy());
         QCOMPARE(m_prompter->messages.size(), before);
+        // A report asked for meanwhile runs beside the write, not instead of it.
+        m_frame->routeCommand(kIpMacMap);
+        QTRY_VERIFY_WITH_TIMEOUT(m_prompter->messages.size() > before, 20000);
+        QCOMPARE(m_prompter->messages.back().text, QStringLiteral("没有符合条件的记录."));
+        QVERIFY(m_view->editWorker().isBusy());
+        QCOMPARE(pane->text(), waiting);
         holder->commit();
         waitIdle();
         QCOMPARE(m_prompter->messages.back().text, kInserted);
@@ -334,7 +340,7 @@ private slots:
         m_frame->routeCommand(kModify);
         QTRY_COMPARE_WITH_TIMEOUT(pane->text(), waiting, 20000);
         m_frame->findChild<QToolButton*>("stopButton")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(m_view->reportWorker().runningJobs(), 0, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->editWorker().runningJobs(), 0, 20000);
         QCOMPARE(pane->text(), QStringLiteral("就绪"));
         holder->commit();
         holder.reset();
