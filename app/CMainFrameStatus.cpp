@@ -9,6 +9,7 @@
 #include "WatchController.h"
 
 #include "capture/CaptureController.h"
+#include "capture/FileChoice.h"
 #include "capture/PacketTally.h"
 #include "capture/ParseLauncher.h"
 #include "capture/Prompter.h"
@@ -88,6 +89,7 @@ void CMainFrame::watchView()
         m_btnStop->setVisible(busy);
         updateMessagePane();
     });
+    connect(view, &CTrawlerView::statusNoteChanged, this, &CMainFrame::updateMessagePane);
     connect(view, &CTrawlerView::rowCountChanged, this, &CMainFrame::showRowCount);
     connect(view, &CTrawlerView::databaseChanged, this, &CMainFrame::showDatabase);
     CaptureController& capture = view->captureController();
@@ -117,10 +119,12 @@ void CMainFrame::showRowCount(qlonglong rows)
 
 void CMainFrame::showDatabase(const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
+    // A server's URI is shown whole, but never with its password.
+    const QString shown = databaseDisplayName(path);
+    const QString name = isServerDatabase(path) ? shown : QFileInfo(path).fileName();
     m_paneDatabase->setVisible(!path.isEmpty());
     m_paneDatabase->setText(tr("数据库: %1").arg(name));
-    m_paneDatabase->setToolTip(path);
+    m_paneDatabase->setToolTip(shown);
 }
 
 void CMainFrame::showSaveDir(const QString& dir)
@@ -210,8 +214,9 @@ void CMainFrame::updateMessagePane()
         return;
     if (m_parses.isEmpty()) {
         m_btnCancelParse->hide();
+        const QString note = m_view ? m_view->statusNote() : QString();
         if (m_view && m_view->isBusy())
-            m_paneMessage->setText(tr("正在查询..."));
+            m_paneMessage->setText(note.isEmpty() ? tr("正在查询...") : note);
         else if (!m_lastCapture.isEmpty())
             m_paneMessage->setText(m_lastCapture);
         else

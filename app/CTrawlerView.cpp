@@ -40,6 +40,12 @@ CTrawlerView::CTrawlerView(Prompter& prompter, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_worker = new ReportWorker(this);
     connect(m_worker, &ReportWorker::busyChanged, this, [this] { emit busyChanged(isBusy()); });
+    // IP-MAC writes run on a worker of their own: a report started meanwhile
+    // must not give up a write the operator is waiting for.
+    m_editWorker = new ReportWorker(this);
+    connect(m_editWorker, &ReportWorker::busyChanged, this, [this] { emit busyChanged(isBusy()); });
+    for (ReportWorker* worker : {m_worker, m_editWorker})
+        connect(worker, &ReportWorker::noteChanged, this, [this] { emit statusNoteChanged(statusNote()); });
     connect(m_capture.get(), &CaptureController::capturingChanged, this, &CTrawlerView::setCapturing);
 }
 

@@ -109,6 +109,11 @@ public:
     bool isBusy() const;
     void cancelReport();
     const ReportWorker& reportWorker() const { return *m_worker; }
+    // The worker of IP-MAC inserts and modifies; Esc and 停止 give up its wait.
+    const ReportWorker& editWorker() const { return *m_editWorker; }
+    // What the running work says of itself (a wait, a progress); empty when
+    // nothing.
+    QString statusNote() const;
     // The free query's result while its dialog is open.
     ReportListModel* queryModel() const { return m_queryModel; }
 
@@ -141,6 +146,7 @@ signals:
     void rowCountChanged(qlonglong rows);
     // The database chosen for analysis (empty: none).
     void databaseChanged(const QString& path);
+    void statusNoteChanged(const QString& note);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -199,6 +205,7 @@ private:
     bool m_bShowChart = false;
     std::shared_ptr<trawler::reports::ShareChart> m_chart; // created by the first chart report
     ReportWorker* m_worker = nullptr;
+    ReportWorker* m_editWorker = nullptr;
     // The fixed report on screen, for export; unset while none is shown.
     std::optional<trawler::reports::ReportDefinition> m_shown;
     QPointer<CHelpDlg> m_help;

@@ -5,6 +5,7 @@
 #include "CTrawlerView.h"
 
 #include "CommandTable.h"
+#include "JobObserver.h"
 #include "ReportExport.h"
 #include "ReportListModel.h"
 
@@ -146,7 +147,8 @@ void CTrawlerView::OnExportReport()
         if (!out)
             return [this, failed] { ShowError(failed); };
         try {
-            reports::ReportCursor cursor = reports::ReportCursor::open(dbPath, definition, nullptr, &interruption);
+            JobObserver observer(*m_worker, interruption);
+            reports::ReportCursor cursor = reports::ReportCursor::open(dbPath, definition, &observer, &interruption);
             reports::Interruption::Scope scope(&interruption, cursor.connection());
             writeRows(out, format, cursor, definition, title);
         } catch (const reports::ReportError& e) {

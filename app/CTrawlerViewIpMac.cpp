@@ -4,6 +4,7 @@
 
 #include "CChangedMacDlg.h"
 #include "CIpMacDlg.h"
+#include "JobObserver.h"
 #include "LocalNetworkSample.h"
 #include "ReportListModel.h"
 #include "ReportViewText.h"
@@ -51,9 +52,16 @@ void CTrawlerView::EditIpMac(bool modify)
         return;
     const std::string ip = dialog.m_strIp.toStdString();
     const std::string mac = dialog.m_strMac.toStdString();
-    const reports::IpMacOutcome outcome =
-        modify ? reports::modifyIpMac(DbPath(), ip, mac) : reports::insertIpMac(DbPath(), ip, mac);
-    m_prompter.message(this, kAppTitle, fromUtf8(outcome.message));
+    const std::string path = DbPath();
+    // A parse writing the database makes the write wait for it, shown in the
+    // status bar; the operator may give up (Esc, 停止), and then nothing is
+    // written and nothing more is said.
+    m_editWorker->start([this, path, ip, mac, modify](reports::Interruption& interruption) -> ReportWorker::Continuation {
+        JobObserver observer(*m_editWorker, interruption);
+        const reports::IpMacOutcome outcome = modify ? reports::modifyIpMac(path, ip, mac, &observer)
+                                                     : reports::insertIpMac(path, ip, mac, &observer);
+        return [this, outcome] { m_prompter.message(this, kAppTitle, fromUtf8(outcome.message)); };
+    });
 }
 
 void CTrawlerView::OnInsertIpMac()

@@ -8,6 +8,7 @@
 #include "CMainFrame.h"
 #include "CQueryResultDlg.h"
 #include "CommandTable.h"
+#include "JobObserver.h"
 #include "LocalNetworkSample.h"
 #include "ReportViewText.h"
 #include "ReportListModel.h"
@@ -127,8 +128,12 @@ void CTrawlerView::OnSelectDatabase()
 
 void CTrawlerView::ClearReport()
 {
-    // Closing a report ends whatever it still reads.
-    cancelReport();
+    // Closing a report ends whatever it still reads; an IP-MAC write goes on.
+    m_worker->cancel();
+    if (ReportListModel* model = reportModel())
+        model->cancel();
+    if (m_queryModel)
+        m_queryModel->cancel();
     emit rowCountChanged(-1);
     delete m_pReportList;
     delete m_pHintStatic;
@@ -246,12 +251,18 @@ void CTrawlerView::BuildQueryPanel()
 bool CTrawlerView::isBusy() const
 {
     const ReportListModel* model = reportModel();
-    return m_worker->isBusy() || (model && model->isBusy());
+    return m_worker->isBusy() || m_editWorker->isBusy() || (model && model->isBusy());
+}
+
+QString CTrawlerView::statusNote() const
+{
+    return m_editWorker->note().isEmpty() ? m_worker->note() : m_editWorker->note();
 }
 
 void CTrawlerView::cancelReport()
 {
     m_worker->cancel();
+    m_editWorker->cancel();
     if (ReportListModel* model = reportModel())
         model->cancel();
     if (m_queryModel)
@@ -290,7 +301,9 @@ void CTrawlerView::RunTableReport(const ReportDefinition& definition)
         std::shared_ptr<ReportCursor> cursor;
         auto rows = std::make_shared<std::vector<reports::Row>>();
         try {
-            cursor = std::make_shared<ReportCursor>(ReportCursor::open(path, definition, nullptr, &interruption));
+            // A traffic report may first bring its summaries up to date.
+            JobObserver observer(*m_worker, interruption);
+            cursor = std::make_shared<ReportCursor>(ReportCursor::open(path, definition, &observer, &interruption));
         } catch (const ReportError& e) {
             return [this, e] { ShowError(reportErrorText(e)); };
         }
@@ -461,10 +474,11 @@ void CTrawlerView::ShowFreeQueryOutcome(reports::FreeQueryOutcome& outcome, std:
     case reports::FreeQueryOutcome::Kind::Rows:
         break;
     }
+    const QString engine = QString::fromStdString(outcome.rows->connection().engineName());
     ReportListModel model(outcome.rows->titles());
     model.appendRows(std::move(rows));
     model.setCursor(std::move(*outcome.rows));
-    CQueryResultDlg dialog(&model, this);
+    CQueryResultDlg dialog(&model, engine, this);
     connect(&model, &ReportListModel::fetchFailed, &dialog, [this](const QString& text) { ShowError(text); },
             Qt::QueuedConnection);
     if (failure) {

@@ -85,7 +85,31 @@ void ReportWorker::cancel()
             run->interruption.cancel();
     m_current = 0;
     m_retry.start();
+    setNote({});
     emit busyChanged(false);
+}
+
+void ReportWorker::postNote(const trawler::reports::Interruption& job, const QString& text)
+{
+    const trawler::reports::Interruption* sender = &job;
+    QMetaObject::invokeMethod(
+        this,
+        [this, sender, text] {
+            // The run is still listed: its thread is joined only in onFinished,
+            // which this call, posted earlier, precedes.
+            for (const auto& run : m_runs)
+                if (run->serial == m_current && &run->interruption == sender && !sender->cancelled())
+                    setNote(text);
+        },
+        Qt::QueuedConnection);
+}
+
+void ReportWorker::setNote(const QString& text)
+{
+    if (text == m_note)
+        return;
+    m_note = text;
+    emit noteChanged(m_note);
 }
 
 void ReportWorker::repeatCancels()
@@ -108,6 +132,7 @@ void ReportWorker::onFinished(Run* run, const Continuation& done)
     if (!current)
         return;
     m_current = 0;
+    setNote({});
     emit busyChanged(false);
     if (done)
         done();

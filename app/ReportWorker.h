@@ -7,6 +7,7 @@
 #include "reports/Interruption.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 #include <functional>
@@ -34,16 +35,26 @@ public:
     // Threads not yet ended, cancelled ones included.
     int runningJobs() const { return int(m_runs.size()); }
 
+    // Callable from a job's thread: shows `text` as the job's notice (a wait
+    // or its progress) while that job is the one awaited. A job that is
+    // cancelled or replaced meanwhile shows nothing; the notice goes when the
+    // job ends.
+    void postNote(const trawler::reports::Interruption& job, const QString& text);
+    QString note() const { return m_note; }
+
 signals:
     void busyChanged(bool busy);
+    void noteChanged(const QString& text);
 
 private:
     struct Run;
     void onFinished(Run* run, const Continuation& done);
     void repeatCancels();
+    void setNote(const QString& text);
 
     std::list<std::unique_ptr<Run>> m_runs;
     quint64 m_serial = 0;
     quint64 m_current = 0;   // serial of the job whose outcome is awaited; 0 for none
     QTimer m_retry;
+    QString m_note;
 };

@@ -1,7 +1,12 @@
 #include "FileChoice.h"
 
+#include "db/Database.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QUrl>
+#include <QUrlQuery>
 
 QString captureFileFilter()
 {
@@ -18,8 +23,31 @@ QString patternIn(const QString& directory, const QString& pattern)
     return directory.isEmpty() ? pattern : QDir(directory).filePath(pattern);
 }
 
+bool isServerDatabase(const QString& name)
+{
+    return trawler::db::isServerName(QFile::encodeName(name).toStdString());
+}
+
+QString databaseDisplayName(const QString& name)
+{
+    if (!isServerDatabase(name))
+        return name;
+    QUrl url(name, QUrl::StrictMode);
+    if (!url.isValid()) {
+        // Not parsed: show no more than the scheme rather than risk a password.
+        return name.left(name.indexOf(QStringLiteral("://")) + 3) + QStringLiteral("...");
+    }
+    url.setPassword(QString());
+    QUrlQuery query(url);
+    query.removeAllQueryItems(QStringLiteral("password"));
+    url.setQuery(query.isEmpty() ? QString() : query.query(QUrl::FullyEncoded), QUrl::StrictMode);
+    return url.toString(QUrl::FullyEncoded);
+}
+
 QString withDatabaseExtension(const QString& path)
 {
+    if (isServerDatabase(path))
+        return path;
     if (path.isEmpty() || path.endsWith(QLatin1Char('/')))
         return path;
     return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".mdb") : path;

@@ -11,5 +11,11 @@ QString databaseFileFilter(const QString& firstFilter);
 // The initial name of a chooser that lists `pattern` in `directory` (an
 // empty directory: where the chooser would start anyway).
 QString patternIn(const QString& directory, const QString& pattern);
-// A database file name without an extension gets ".mdb"; others are kept.
+// A database file name without an extension gets ".mdb"; others are kept,
+// and a server's URI (postgresql:// or postgres://) is kept as typed.
 QString withDatabaseExtension(const QString& path);
+// Whether a database name is a server's URI rather than a file.
+bool isServerDatabase(const QString& name);
+// A database name as the operator is shown it: a server's URI without its
+// password (in the user part or as a password= parameter); a file as is.
+QString databaseDisplayName(const QString& name);

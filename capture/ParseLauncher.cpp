@@ -1,5 +1,6 @@
 #include "ParseLauncher.h"
 
+#include "FileChoice.h"
 #include "MessageRelay.h"
 #include "ParseWorker.h"
 #include "Prompter.h"
@@ -77,6 +78,14 @@ bool ParseLauncher::isWriting(const QString& databaseFile) const
 {
     if (databaseFile.isEmpty())
         return false;
+    // A server's URI names no file: it is compared as written.
+    if (isServerDatabase(databaseFile)) {
+        const std::string wanted = QFile::encodeName(databaseFile).toStdString();
+        for (const auto& entry : m_runs)
+            if (entry.second->databaseFile() == wanted)
+                return true;
+        return false;
+    }
     const QString wanted = QFileInfo(databaseFile).absoluteFilePath();
     for (const auto& entry : m_runs)
         if (QFileInfo(QFile::decodeName(entry.second->databaseFile().c_str())).absoluteFilePath() == wanted)

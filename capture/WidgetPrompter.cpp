@@ -1,9 +1,12 @@
 #include "WidgetPrompter.h"
 
+#include "FileChoice.h"
+
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QMessageBox>
@@ -21,6 +24,16 @@ void applyInitialName(QFileDialog& dialog, const QString& initialName)
     const QFileInfo pattern(initialName);
     if (initialName.contains('/') && pattern.dir().exists())
         dialog.setDirectory(pattern.dir());
+}
+
+// What the chooser returns. A server's URI typed as the name would come back
+// joined to the folder shown, as a file path; it is taken as typed.
+QString chosenName(const QFileDialog& dialog)
+{
+    if (const auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        if (isServerDatabase(typed->text().trimmed()))
+            return typed->text().trimmed();
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace
@@ -42,7 +55,7 @@ QString WidgetPrompter::openFileName(QWidget* parent, const QString& title, cons
     applyInitialName(dialog, initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return chosenName(dialog);
 }
 
 QString WidgetPrompter::saveFileName(QWidget* parent, const QString& title, const QString& initialName,
@@ -54,7 +67,7 @@ QString WidgetPrompter::saveFileName(QWidget* parent, const QString& title, cons
     applyInitialName(dialog, initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return chosenName(dialog);
 }
 
 QString WidgetPrompter::directory(QWidget* parent, const QString& title, const QString& initialDir)

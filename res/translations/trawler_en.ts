@@ -288,6 +288,27 @@
     </message>
 </context>
 <context>
+    <name>CQueryResultDlg</name>
+    <message>
+        <location filename="../../app/CQueryResultDlg.cpp" line="1"/>
+        <source>数据库引擎: %1</source>
+        <translation>Database engine: %1</translation>
+    </message>
+</context>
+<context>
+    <name>JobObserver</name>
+    <message>
+        <location filename="../../app/JobObserver.cpp" line="1"/>
+        <source>正在等待另一个运行结束...</source>
+        <translation>Waiting for another run to finish...</translation>
+    </message>
+    <message>
+        <location filename="../../app/JobObserver.cpp" line="1"/>
+        <source>正在生成流量汇总 %1%</source>
+        <translation>Building traffic summaries %1%</translation>
+    </message>
+</context>
+<context>
     <name>CSaveDirDlg</name>
     <message>
         <location filename="../../capture/CSaveDirDlg.cpp" line="15"/>

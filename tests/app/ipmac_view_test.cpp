@@ -10,10 +10,13 @@
 #include "app/CTrawlerView.h"
 #include "app/LocalNetworkSample.h"
 #include "app/ReportListModel.h"
+#include "db/Database.h"
 #include "reports/IpMacInput.h"
 #include "skin/CSkinButton.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -294,6 +297,55 @@ private slots:
         QCOMPARE(run(kModify), QStringList{kUpdated});
         QCOMPARE(run(kIpMacMap), QStringList{"The ip address 10.0.0.3's mac has changed from 00-0c-29-00-00-99 to "
                                              "00-0c-29-00-00-03"});
+    }
+
+    void writeWaitsForAnotherWriterOrGivesUp()
+    {
+        start();
+        const QString waiting = QStringLiteral("正在等待另一个运行结束...");
+        QLabel* pane = m_frame->messagePane();
+        auto holdWrite = [this] {
+            auto holder = std::make_unique<trawler::db::Database>();
+            holder->open(m_db->path);
+            holder->begin();
+            holder->execute("insert into icmp (Tm, Sourceip, Destip, Type, Code, Totallen) "
+                            "values ('2004-05-17 09:00:00', '10.9.9.9', '10.9.9.8', 'Echo', 'No Code', 60)");
+            return holder;
+        };
+
+        // The insert waits, says so, and completes once the other writer ends.
+        auto holder = holdWrite();
+        answer("10.0.0.1", "00-0c-29-3a-5f-01");
+        const size_t before = m_prompter->messages.size();
+        m_frame->routeCommand(kInsert);
+        QTRY_COMPARE_WITH_TIMEOUT(pane->text(), waiting, 20000);
+        QVERIFY(m_view->isBusy());
+        QCOMPARE(m_prompter->messages.size(), before);
+        // A report asked for meanwhile runs beside the write, not instead of it.
+        m_frame->routeCommand(kIpMacMap);
+        QTRY_VERIFY_WITH_TIMEOUT(m_prompter->messages.size() > before, 20000);
+        QCOMPARE(m_prompter->messages.back().text, QStringLiteral("没有符合条件的记录."));
+        QVERIFY(m_view->editWorker().isBusy());
+        QCOMPARE(pane->text(), waiting);
+        holder->commit();
+        waitIdle();
+        QCOMPARE(m_prompter->messages.back().text, kInserted);
+        QCOMPARE(m_db->storedMac("10.0.0.1"), std::optional<std::string>("00-0c-29-3a-5f-01"));
+        QCOMPARE(pane->text(), QStringLiteral("就绪"));
+
+        // Given up with the status bar's stop button: nothing written, nothing said.
+        holder = holdWrite();
+        answer("10.0.0.1", "00-0c-29-00-00-02");
+        const size_t messages = m_prompter->messages.size();
+        m_frame->routeCommand(kModify);
+        QTRY_COMPARE_WITH_TIMEOUT(pane->text(), waiting, 20000);
+        m_frame->findChild<QToolButton*>("stopButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->editWorker().runningJobs(), 0, 20000);
+        QCOMPARE(pane->text(), QStringLiteral("就绪"));
+        holder->commit();
+        holder.reset();
+        QCOMPARE(m_prompter->messages.size(), messages);
+        QCOMPARE(m_db->storedMac("10.0.0.1"), std::optional<std::string>("00-0c-29-3a-5f-01"));
     }
 
     void mapStopsOnEmptyAndMissingTables()

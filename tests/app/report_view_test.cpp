@@ -242,11 +242,13 @@ private slots:
         QStringList titles;
         QList<QStringList> rows;
         QString caption;
+        QString engine;
         int dialogs = 0;
         m_prompter->onExec = [&](QDialog& dialog) {
             ++dialogs;
             auto& result = dynamic_cast<CQueryResultDlg&>(dialog);
             caption = result.windowTitle();
+            engine = result.engineLabel()->text();
             auto* model = qobject_cast<ReportListModel*>(result.list()->model());
             titles = columnTitles(result.list());
             rows.clear();
@@ -268,6 +270,7 @@ private slots:
         waitIdle();
         QCOMPARE(dialogs, 1);
         QCOMPARE(caption, QStringLiteral("Dialog"));
+        QCOMPARE(engine, QStringLiteral("数据库引擎: SQLite"));
         QCOMPARE(titles, (QStringList{"Sourceip", "count(*)"}));
         QCOMPARE(rows, (QList<QStringList>{{"10.0.0.1", "2"}, {"10.0.0.2", "1"}}));
         // The view is left as it was, the text stays.
@@ -460,7 +463,17 @@ private slots:
         m_db->ip("10.0.0.1", "10.0.0.2", "TCP", 1025, 80, 500);
         m_db->ip("10.0.0.1", "10.0.0.2", "TCP", 1026, 80, 400);
         m_db->ip("10.0.0.2", "10.0.0.1", "TCP", 80, 1025, 100);
+        // Rows written behind the summaries' back: they are brought up to date
+        // first, with the progress in the status bar, gone once the report shows.
+        QStringList notes;
+        connect(&m_view->reportWorker(), &ReportWorker::noteChanged, this,
+                [&notes](const QString& text) { notes << text; });
         run(kTcpPairs);
+        QVERIFY2(!notes.isEmpty() && notes.first().startsWith(QStringLiteral("正在生成流量汇总 ")), qPrintable(notes.join('|')));
+        QVERIFY2(notes.contains(QStringLiteral("正在生成流量汇总 100%")), qPrintable(notes.join('|')));
+        QCOMPARE(notes.last(), QString());
+        QCOMPARE(m_frame->messagePane()->text(), QStringLiteral("就绪"));
+        disconnect(&m_view->reportWorker(), &ReportWorker::noteChanged, this, nullptr);
         QVERIFY(m_prompter->messages.empty());
         QCOMPARE(m_view->reportModel()->rowCount(), 3);
         const auto& slices = m_view->chart().slices;
