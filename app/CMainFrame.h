@@ -78,6 +78,7 @@ public:
     // Parse progress in the message pane: one entry per running parse; an
     // empty file name keeps the one given before.
     void showParseProgress(int runId, const QString& captureFile, int percent);
+    void showParseWaiting(int runId, bool waiting);
     void endParseProgress(int runId);
 
     // Called with a file dropped on the window.
@@ -141,6 +142,7 @@ private:
     struct ParseEntry {
         QString file;
         int percent = 0;
+        bool waiting = false;   // for another writer of the database
     };
     QMap<int, ParseEntry> m_parses;
     std::function<void(const QString&)> m_onDrop;

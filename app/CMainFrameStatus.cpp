@@ -166,6 +166,12 @@ void CMainFrame::showParseProgress(int runId, const QString& captureFile, int pe
     updateMessagePane();
 }
 
+void CMainFrame::showParseWaiting(int runId, bool waiting)
+{
+    m_parses[runId].waiting = waiting;
+    updateMessagePane();
+}
+
 void CMainFrame::endParseProgress(int runId)
 {
     m_parses.remove(runId);
@@ -228,6 +234,7 @@ void CMainFrame::updateMessagePane()
     if (m_closeWhenParsed)
         parts << tr("解析完成后退出");
     for (const ParseEntry& entry : m_parses)
-        parts << tr("正在解析 %1: %2%").arg(QFileInfo(entry.file).fileName()).arg(entry.percent);
+        parts << (entry.waiting ? tr("正在解析 %1: 正在等待另一个运行结束...").arg(QFileInfo(entry.file).fileName())
+                                : tr("正在解析 %1: %2%").arg(QFileInfo(entry.file).fileName()).arg(entry.percent));
     m_paneMessage->setText(parts.join(QStringLiteral("    ")));
 }

@@ -52,6 +52,8 @@ bool CTrawlerApp::InitInstance(const QStringList& arguments)
                      [frame](int id, const QString& file) { frame->showParseProgress(id, file, 0); });
     QObject::connect(&launcher, &ParseLauncher::runProgress, frame,
                      [frame](int id, int percent) { frame->showParseProgress(id, QString(), percent); });
+    QObject::connect(&launcher, &ParseLauncher::runWaiting, frame,
+                     [frame](int id, bool waiting) { frame->showParseWaiting(id, waiting); });
     QObject::connect(&launcher, &ParseLauncher::runFinished, frame, [frame](int id, int) { frame->endParseProgress(id); });
     frame->setFileDropHandler([this](const QString& path) { OpenDocumentFile(path); });
 

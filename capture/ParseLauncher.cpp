@@ -56,6 +56,7 @@ int ParseLauncher::launch(const QString& captureFile, const QString& databaseFil
     const int id = m_nextId++;
     auto worker = std::make_unique<ParseWorker>(id, captureFile, databaseFile, entry, m_relay);
     connect(worker.get(), &ParseWorker::progress, this, &ParseLauncher::runProgress, Qt::QueuedConnection);
+    connect(worker.get(), &ParseWorker::waiting, this, &ParseLauncher::runWaiting, Qt::QueuedConnection);
     connect(worker.get(), &ParseWorker::done, this, &ParseLauncher::onRunDone, Qt::QueuedConnection);
     ParseWorker* started = worker.get();
     m_runs.emplace(id, std::move(worker));

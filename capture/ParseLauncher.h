@@ -47,6 +47,7 @@ public:
 signals:
     void runStarted(int id, const QString& captureFile);
     void runProgress(int id, int percent);
+    void runWaiting(int id, bool waiting);
     void runFinished(int id, int outcome);
 
 private:

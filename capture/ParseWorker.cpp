@@ -23,6 +23,7 @@ void ParseWorker::run()
             options.size = sizeof options;
             options.onMessage = &ParseWorker::onMessage;
             options.onProgress = &ParseWorker::onProgress;
+            options.onNotice = &ParseWorker::onNotice;
             options.context = this;
             options.cancel = &m_cancelFlag;
             outcome = m_entry.runWith(m_captureFile.c_str(), m_databaseFile.c_str(), &options);
@@ -48,6 +49,14 @@ void ParseWorker::onMessage(void* context, const char* caption, const char* text
 {
     auto* self = static_cast<ParseWorker*>(context);
     self->m_relay->showAndWait(QString::fromUtf8(caption ? caption : ""), QString::fromUtf8(text ? text : ""));
+}
+
+void ParseWorker::onNotice(void* context, const char* text)
+{
+    // The library's one passing state is the wait for another writer; an
+    // empty text ends it.
+    auto* self = static_cast<ParseWorker*>(context);
+    emit self->waiting(self->m_id, text && *text);
 }
 
 void ParseWorker::onProgress(void* context, unsigned long long bytesRead, unsigned long long fileSize,

@@ -46,6 +46,8 @@ public:
 signals:
     // Emitted from the worker; receivers on the GUI thread get them queued.
     void progress(int id, int percent);
+    // The run waits for another writer of the database (true) or no longer.
+    void waiting(int id, bool waiting);
     void done(int id, int outcome);
 
 protected:
@@ -53,6 +55,7 @@ protected:
 
 private:
     static void onMessage(void* context, const char* caption, const char* text);
+    static void onNotice(void* context, const char* text);
     static void onProgress(void* context, unsigned long long bytesRead, unsigned long long fileSize,
                            unsigned long long framesRead);
 

@@ -247,6 +247,10 @@
         <source>正在解析 %1: %2%</source>
         <translation>Parsing %1: %2%</translation>
     </message>
+    <message>
+        <source>正在解析 %1: 正在等待另一个运行结束...</source>
+        <translation>Parsing %1: waiting for another run to finish...</translation>
+    </message>
 </context>
 <context>
     <name>CParseDlg</name>
