@@ -41,30 +41,17 @@ int runInit(const std::string& path)
 
 int runFreeQuery(const std::string& path, const std::string& sql, const OutputOptions& options)
 {
-    try {
-        OutputTarget target(options.file, path);
-        try {
-            reports::FreeQueryOutcome outcome = reports::runFreeQuery(path, sql);
-            if (outcome.kind == reports::FreeQueryOutcome::Kind::Changed)
-                target.stream() << reports::changedRowsMessage(outcome.changedRows) << '\n';
-            if (outcome.kind == reports::FreeQueryOutcome::Kind::Rows) {
-                reports::ReportCursor& cursor = *outcome.rows;
-                ResultWriter writer(target, parseFormat(options.format, target.terminal()), cursor.titles(),
-                                    PageText{sql, std::nullopt}, options.byteOrderMark);
-                writeCursorRows(cursor, writer, false);
-            }
-        } catch (const reports::ReportError& e) {
-            if (!target.toFile())
-                target.commit();
-            reportFailure(path.empty() ? "no database" : path, e.what());
-            return 1;
+    return writeResult(path, options.file, [&](OutputTarget& target) {
+        reports::FreeQueryOutcome outcome = reports::runFreeQuery(path, sql);
+        if (outcome.kind == reports::FreeQueryOutcome::Kind::Changed)
+            target.stream() << reports::changedRowsMessage(outcome.changedRows) << '\n';
+        if (outcome.kind == reports::FreeQueryOutcome::Kind::Rows) {
+            reports::ReportCursor& cursor = *outcome.rows;
+            ResultWriter writer(target, parseFormat(options.format, target.terminal()), cursor.titles(),
+                                PageText{sql, std::nullopt}, options.byteOrderMark);
+            writeCursorRows(cursor, writer, false);
         }
-        target.commit();
-    } catch (const WriteFailure& e) {
-        reportFailure(e.where(), e.what());
-        return 1;
-    }
-    return 0;
+    });
 }
 
 void registerDbCommands(CLI::App& app, int& status)

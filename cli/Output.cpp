@@ -1,4 +1,6 @@
 #include "Output.h"
+#include "reports/ReportError.h"
+#include "reports/Messages.h"
 
 #include "Failure.h"
 
@@ -237,6 +239,33 @@ void writeCursorRows(reports::ReportCursor& cursor, ResultWriter& writer, bool w
         throw;
     }
     writer.finish(chart, {});
+}
+
+int writeResult(const std::string& source, const std::string& file, const std::function<void(OutputTarget&)>& write)
+{
+    try {
+        OutputTarget target(file, source);
+        try {
+            write(target);
+        } catch (const WriteFailure&) {
+            throw;
+        } catch (const std::exception& e) {
+            // What was written stays visible on standard output; a file is not put in place.
+            if (!target.toFile())
+                target.commit();
+            const auto* report = dynamic_cast<const reports::ReportError*>(&e);
+            reportFailure(source.empty() ? "no database" : source,
+                          report && report->kind() == reports::ReportError::Kind::ParseWriting
+                              ? reports::messages::kParseWritingCli
+                              : e.what());
+            return 1;
+        }
+        target.commit();
+    } catch (const WriteFailure& e) {
+        reportFailure(e.where(), e.what());
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace trawler::cli

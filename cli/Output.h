@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -85,5 +86,13 @@ void writeCursorRows(reports::ReportCursor& cursor, ResultWriter& writer, bool w
                      std::size_t limit = static_cast<std::size_t>(-1));
 
 int runFreeQuery(const std::string& path, const std::string& sql, const OutputOptions& options);
+
+// Runs `write` against the output named by `file` (empty: standard output)
+// for a result read from `source`, and gives the command's exit status. The
+// output is put in place once complete. A failure of the database (a
+// ReportError or DbError thrown by `write`) leaves what standard output got
+// visible, puts no file in place and is one failure line naming `source`;
+// output that cannot be written is one naming the output. Both: status 1.
+int writeResult(const std::string& source, const std::string& file, const std::function<void(OutputTarget&)>& write);
 
 } // namespace trawler::cli

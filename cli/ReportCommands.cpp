@@ -117,32 +117,16 @@ int runReport(const std::string& name, const std::string& path, const OutputOpti
         std::cerr << "Unknown report: " << name << '\n';
         return 2;
     }
-    try {
-        OutputTarget target(options.file, path);
+    return writeResult(path, options.file, [&](OutputTarget& target) {
         const ReportRun run{path, *definition, parseFormat(options.format, target.terminal()), limit, target,
                             options.byteOrderMark, withVendors};
-        try {
-            if (!definition->showsTable())
-                runChartOnly(run);
-            else if (definition->name == reports::ipMacMapReport().name)
-                runIpMacMap(run);
-            else
-                runTable(run);
-        } catch (const reports::ReportError& e) {
-            // What was written stays visible on standard output; a file is not put in place.
-            if (!target.toFile())
-                target.commit();
-            reportFailure(path.empty() ? "no database" : path,
-                          e.kind() == reports::ReportError::Kind::ParseWriting ? reports::messages::kParseWritingCli
-                                                                               : e.what());
-            return 1;
-        }
-        target.commit();
-    } catch (const WriteFailure& e) {
-        reportFailure(e.where(), e.what());
-        return 1;
-    }
-    return 0;
+        if (!definition->showsTable())
+            runChartOnly(run);
+        else if (definition->name == reports::ipMacMapReport().name)
+            runIpMacMap(run);
+        else
+            runTable(run);
+    });
 }
 
 } // namespace

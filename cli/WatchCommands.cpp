@@ -245,36 +245,23 @@ int runWatch(WatchArguments args, const AlertOptions& options)
 
 int runAlertReport(const std::string& path, const OutputOptions& options, std::size_t limit)
 {
-    try {
-        OutputTarget target(options.file, path);
-        try {
-            db::Database database(path);
-            db::AlertStore store(database);
-            ResultWriter writer(target, parseFormat(options.format, target.terminal()),
-                                {"Id", "Time", "Kind", "Severity", "Ip", "Mac", "Previousmac", "Vendor", "Source",
-                                 "Count", "Windowseconds", "File", "Run", "Acknowledged"},
-                                PageText{"Alerts", std::nullopt}, options.byteOrderMark);
-            const auto number = [](const std::optional<std::int64_t>& v) {
-                return v ? std::optional<std::string>(std::to_string(*v)) : std::nullopt;
-            };
-            for (const auto& a : store.list(limit))
-                writer.addRow({std::to_string(a.id), a.time, a.kind, a.severity, a.ip, a.mac, a.previousMac,
-                               a.vendor, a.source, number(a.count), number(a.windowSeconds), a.file,
-                               std::to_string(a.runId), std::string(a.acknowledged ? "yes" : "no")},
-                              !a.acknowledged);
-            writer.finish(nullptr, {});
-        } catch (const db::DbError& e) {
-            if (!target.toFile())
-                target.commit();
-            reportFailure(path, "Database error: " + e.description());
-            return 1;
-        }
-        target.commit();
-    } catch (const WriteFailure& e) {
-        reportFailure(e.where(), e.what());
-        return 1;
-    }
-    return 0;
+    return writeResult(path, options.file, [&](OutputTarget& target) {
+        db::Database database(path);
+        db::AlertStore store(database);
+        ResultWriter writer(target, parseFormat(options.format, target.terminal()),
+                            {"Id", "Time", "Kind", "Severity", "Ip", "Mac", "Previousmac", "Vendor", "Source", "Count",
+                             "Windowseconds", "File", "Run", "Acknowledged"},
+                            PageText{"Alerts", std::nullopt}, options.byteOrderMark);
+        const auto number = [](const std::optional<std::int64_t>& v) {
+            return v ? std::optional<std::string>(std::to_string(*v)) : std::nullopt;
+        };
+        for (const auto& a : store.list(limit))
+            writer.addRow({std::to_string(a.id), a.time, a.kind, a.severity, a.ip, a.mac, a.previousMac, a.vendor,
+                           a.source, number(a.count), number(a.windowSeconds), a.file, std::to_string(a.runId),
+                           std::string(a.acknowledged ? "yes" : "no")},
+                          !a.acknowledged);
+        writer.finish(nullptr, {});
+    });
 }
 
 void registerWatchCommands(CLI::App& app, int& status)

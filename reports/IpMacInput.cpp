@@ -22,6 +22,8 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+} // namespace
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -32,8 +34,6 @@ int hexValue(char c)
         return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 std::optional<std::string> normaliseIpv4(std::string_view text)
 {

@@ -1,5 +1,7 @@
 #include "AlertOutputs.h"
 
+#include "reports/JsonWriter.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -16,29 +18,14 @@ namespace trawler::watch {
 
 namespace {
 
+// Texts from captured frames (a file name, say) may hold any byte: the
+// report writers' JSON escaping keeps the line valid JSON whatever they are.
 void appendString(std::string& out, const char* name, const std::string& value)
 {
     out += ",\"";
     out += name;
-    out += "\":\"";
-    for (unsigned char c : value) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    out += '"';
+    out += "\":";
+    out += reports::jsonString(value);
 }
 
 void appendNumber(std::string& out, const char* name, std::int64_t value)

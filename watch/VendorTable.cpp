@@ -8,17 +8,6 @@ namespace trawler::watch {
 
 namespace {
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "00-0C-29" (either separator or none) at the start of `text`.
 bool readOui(std::string_view text, std::uint32_t& oui)
 {
@@ -29,8 +18,8 @@ bool readOui(std::string_view text, std::uint32_t& oui)
             ++pos;
         if (pos + 2 > text.size())
             return false;
-        const int high = hexDigit(text[pos]);
-        const int low = hexDigit(text[pos + 1]);
+        const int high = reports::hexValue(text[pos]);
+        const int low = reports::hexValue(text[pos + 1]);
         if (high < 0 || low < 0)
             return false;
         oui = (oui << 8) | static_cast<std::uint32_t>(high * 16 + low);
