@@ -127,6 +127,19 @@ public:
             return Value::integer(sqlite3_column_int64(m_stmt, index));
         case SQLITE_FLOAT:
             return Value::real(sqlite3_column_double(m_stmt, index));
+        case SQLITE_BLOB: {
+            // Bytes are shown in the engine's own literal form, X'0A1B', never
+            // as text that a list or terminal would garble.
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            const auto* p = static_cast<const unsigned char*>(sqlite3_column_blob(m_stmt, index));
+            const int n = sqlite3_column_bytes(m_stmt, index);
+            std::string out = "X'";
+            for (int i = 0; i < n; ++i) {
+                out += kHex[p[i] >> 4];
+                out += kHex[p[i] & 0x0F];
+            }
+            return Value::text(out + "'");
+        }
         default: {
             const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, index));
             const int n = sqlite3_column_bytes(m_stmt, index);

@@ -116,6 +116,16 @@ TEST_F(DatabaseTest, NamesIgnoreCaseAndTakeBrackets)
     EXPECT_THROW(st.value("nothing"), DbError);
 }
 
+// Bytes that are not text (a blob from a free query) read as their literal
+// form, so a list or a terminal shows them as hexadecimal.
+TEST_F(DatabaseTest, BlobsReadAsHexadecimalLiterals)
+{
+    Statement st = db.prepare("select x'00ff1b41', x''");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(*st.value(0).toText(), "X'00FF1B41'");
+    EXPECT_EQ(*st.value(1).toText(), "X''");
+}
+
 TEST_F(DatabaseTest, IpmacPrimaryKeyRefusesSecondRowForAnAddress)
 {
     db.execute("insert into ipmac (Ip, Mac) values ('10.0.0.1', '00-11-22-33-44-55')");
