@@ -24,8 +24,6 @@
 const char* const CTrawlerView::kCaptureBanner = "正在截包.....停止截包请按停止键或'截包->停止'....";
 
 namespace {
-const QString kMdbFilter = databaseFileFilter(QStringLiteral("Microsoft Access文件(*.mdb)"));
-const QString kMdbPattern = QStringLiteral("*.mdb");
 
 std::string fsPath(const QString& path)
 {
@@ -118,9 +116,9 @@ void CTrawlerView::OnCtlColor(QWidget* control)
 
 void CTrawlerView::OnCreateMdb()
 {
-    m_szFileName = kMdbPattern;
+    m_szFileName = databasePattern();
     const QString path =
-        m_prompter.saveFileName(this, tr("选择要保存mdb文件的地址"), m_szFileName, kMdbFilter);
+        m_prompter.saveFileName(this, tr("选择要保存mdb文件的地址"), m_szFileName, viewDatabaseFilter());
     if (path.isEmpty())
         return;
     m_szFileName = withDatabaseExtension(path);
@@ -137,9 +135,9 @@ void CTrawlerView::OnCreateMdb()
 
 void CTrawlerView::OnInitMdb()
 {
-    m_szFileName = kMdbPattern;
+    m_szFileName = databasePattern();
     const QString path =
-        m_prompter.openFileName(this, tr("选择要初始化的mdb文件"), m_szFileName, kMdbFilter);
+        m_prompter.openFileName(this, tr("选择要初始化的mdb文件"), m_szFileName, viewDatabaseFilter());
     if (path.isEmpty())
         return;
     m_szFileName = path;

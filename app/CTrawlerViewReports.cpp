@@ -47,9 +47,6 @@ namespace reports = trawler::reports;
 
 namespace {
 
-const QString kMdbFilter = databaseFileFilter(QStringLiteral("Microsoft Access文件(*.mdb)"));
-const QString kMdbPattern = QStringLiteral("*.mdb");
-
 // First batch of a chart report's list (see RunTableReport).
 constexpr std::size_t kChartFirstBatch = 32768;
 
@@ -119,8 +116,8 @@ void CTrawlerView::RouteCommand(int id)
 void CTrawlerView::OnSelectDatabase()
 {
     // The earlier choice is gone at once: cancelling leaves none.
-    m_szDbPath = kMdbPattern;
-    m_szDbPath = m_prompter.openFileName(this, tr("选择mdb文件"), m_szDbPath, kMdbFilter);
+    m_szDbPath = databasePattern();
+    m_szDbPath = m_prompter.openFileName(this, tr("选择mdb文件"), m_szDbPath, viewDatabaseFilter());
     emit databaseChanged(m_szDbPath);
 }
 

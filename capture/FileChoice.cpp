@@ -18,6 +18,16 @@ QString databaseFileFilter(const QString& firstFilter)
     return firstFilter + QStringLiteral(";;SQLite(*.db *.sqlite)");
 }
 
+QString viewDatabaseFilter()
+{
+    return databaseFileFilter(QStringLiteral("Microsoft Access文件(*.mdb)"));
+}
+
+QString databasePattern()
+{
+    return QStringLiteral("*.mdb");
+}
+
 QString patternIn(const QString& directory, const QString& pattern)
 {
     return directory.isEmpty() ? pattern : QDir(directory).filePath(pattern);

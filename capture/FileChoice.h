@@ -8,6 +8,10 @@
 QString captureFileFilter();
 // The database filter: the program's own files first, then SQLite's usual names.
 QString databaseFileFilter(const QString& firstFilter);
+// The view's database choosers (create, initialise, choose for analysis):
+// their filter and the name they start with.
+QString viewDatabaseFilter();
+QString databasePattern();
 // The initial name of a chooser that lists `pattern` in `directory` (an
 // empty directory: where the chooser would start anyway).
 QString patternIn(const QString& directory, const QString& pattern);
