@@ -36,12 +36,11 @@ std::vector<ReportColumn> columns(std::initializer_list<std::pair<const char*, c
     return out;
 }
 
-ReportDefinition base(const char* name, int commandId, const char* handler, std::string sql)
+ReportDefinition base(const char* name, int commandId, std::string sql)
 {
     ReportDefinition d;
     d.name = name;
     d.commandId = commandId;
-    d.handler = handler;
     d.sql = std::move(sql);
     return d;
 }
@@ -57,9 +56,9 @@ std::string pairSql(const char* protocolClause)
                       tabs(24) + "  ");
 }
 
-ReportDefinition pairReport(const char* name, int commandId, const char* handler, const char* protocolClause)
+ReportDefinition pairReport(const char* name, int commandId, const char* protocolClause)
 {
-    ReportDefinition d = base(name, commandId, handler, pairSql(protocolClause));
+    ReportDefinition d = base(name, commandId, pairSql(protocolClause));
     d.columns = columns({{"Sourceip", "源IP地址"},
                          {"Sourceport", "源端口"},
                          {"Destip", "目的IP地址"},
@@ -97,7 +96,7 @@ ReportDefinition icmpScannersReport()
     const auto is = [](std::string_view type) { return "Type='" + std::string(type) + "'"; };
     const std::string probeClause[] = {"where " + is(types[0]) + " or " + is(types[1]), "or " + is(types[2]),
                                        "or " + is(types[3])};
-    ReportDefinition d = base("icmp-scanners", 32779, "OnIcmpScanners",
+    ReportDefinition d = base("icmp-scanners", 32779,
                               joinPieces({"select min(Tm) as StartTime,max(Tm) as EndTime,Sourceip, count(*) as times",
                                           "from icmp", probeClause[0].c_str(), probeClause[1].c_str(),
                                           probeClause[2].c_str(), "group by Sourceip", "order by count(*) DESC"},
@@ -114,7 +113,7 @@ ReportDefinition icmpScannersReport()
 
 ReportDefinition icmpScannedReport()
 {
-    ReportDefinition d = base("icmp-scanned", 32780, "OnIcmpScanned",
+    ReportDefinition d = base("icmp-scanned", 32780,
                               joinPieces({"select min(Tm) as StartTime,max(Tm) as EndTime,Sourceip, count(*) as times",
                                           "  from icmp", "  where Type='Echo Reply' or Type='Destination Unreachable'",
                                           "  group by Sourceip", "  order by count(*) DESC"},
@@ -130,7 +129,7 @@ ReportDefinition icmpScannedReport()
 
 ReportDefinition icmpRelationsReport()
 {
-    ReportDefinition d = base("icmp-relations", 32781, "OnIcmpRelations",
+    ReportDefinition d = base("icmp-relations", 32781,
                               joinPieces({"SELECT min(Tm) as StartTime, max(Tm) as EndTime,Sourceip, Destip, count(*) AS times",
                                           "FROM icmp", "where Type='Echo Request'", "GROUP BY Sourceip, Destip",
                                           "ORDER BY count(*) DESC"},
@@ -147,7 +146,7 @@ ReportDefinition icmpRelationsReport()
 
 ReportDefinition icmpProbeLengthReport()
 {
-    ReportDefinition d = base("icmp-probe-length", 32782, "OnIcmpProbeLength",
+    ReportDefinition d = base("icmp-probe-length", 32782,
                               joinPieces({"SELECT min(Tm) as StartTime,max(Tm) as EndTime,[icmp].[Sourceip], "
                                           "Sum([icmp].[Totallen]) AS Totallen",
                                           "  FROM icmp", "  where Type='Echo Request'", "  GROUP BY [icmp].[Sourceip]",
@@ -162,7 +161,7 @@ ReportDefinition icmpProbeLengthReport()
 
 ReportDefinition icmpShowAllReport()
 {
-    ReportDefinition d = base("icmp-all", 32783, "OnIcmpShowAll", "select * from icmp");
+    ReportDefinition d = base("icmp-all", 32783, "select * from icmp");
     d.columns = columns({{"Tm", "时间"},
                          {"Sourceip", "扫描者IP"},
                          {"Destip", "被扫描者IP"},
@@ -175,7 +174,7 @@ ReportDefinition icmpShowAllReport()
 
 ReportDefinition icmpTypeShareReport()
 {
-    ReportDefinition d = base("icmp-type-share", 32793, "OnIcmpTypeShare",
+    ReportDefinition d = base("icmp-type-share", 32793,
                               "select Type,count(*) as Times from icmp group by Type");
     d.chart = ChartSpec{{"Type"}, "Times", kIcmpTypeShareThreshold, true, {250, 100}, {200, 50, 300, 150}, 320};
     return d;
@@ -183,7 +182,7 @@ ReportDefinition icmpTypeShareReport()
 
 ReportDefinition synShowAllReport()
 {
-    ReportDefinition d = base("syn-all", 32795, "OnSynShowAll", "select * from syn");
+    ReportDefinition d = base("syn-all", 32795, "select * from syn");
     d.columns = columns({{"Tm", "时间"},
                          {"Sourceip", "源IP地址"},
                          {"Destip", "目的IP地址"},
@@ -195,7 +194,7 @@ ReportDefinition synShowAllReport()
 
 ReportDefinition ipMacMapReport()
 {
-    ReportDefinition d = base("ipmac-map", 32785, "OnIpMacMap", "SELECT DISTINCT Sourceip, Sourcemac\t\tFROM arp");
+    ReportDefinition d = base("ipmac-map", 32785, "SELECT DISTINCT Sourceip, Sourcemac\t\tFROM arp");
     d.columns = columns({{"Sourceip", "IP地址"}, {"Sourcemac", "MAC地址"}});
     d.listBottom = 300;
     d.hint = "提示: 本表列出本网段IP与MAC地址的对应关系。";
@@ -211,7 +210,7 @@ std::string destIpTrafficHint(const std::string& networkPrefix)
 
 ReportDefinition destIpTrafficReport(const std::string& networkPrefix)
 {
-    ReportDefinition d = base("dest-traffic", 32787, "OnDestIpTraffic",
+    ReportDefinition d = base("dest-traffic", 32787,
                               joinPieces({"SELECT min(Tm) as StartTime,max(Tm) as EndTime,[Destip], sum([Totallen]) AS Totallenth",
                                           "FROM ip", "GROUP BY [Destip]", "ORDER BY sum([Totallen]) DESC"},
                                          tabs(15)));
@@ -228,12 +227,12 @@ ReportDefinition destIpTrafficReport(const std::string& networkPrefix)
 
 ReportDefinition tcpPairTrafficReport()
 {
-    return pairReport("tcp-pairs", 32788, "OnTcpPairTraffic", "WHERE Upperlayer='TCP'");
+    return pairReport("tcp-pairs", 32788, "WHERE Upperlayer='TCP'");
 }
 
 ReportDefinition udpPairTrafficReport()
 {
-    return pairReport("udp-pairs", 32789, "OnUdpPairTraffic", "WHERE Upperlayer='UDP'");
+    return pairReport("udp-pairs", 32789, "WHERE Upperlayer='UDP'");
 }
 
 ReportDefinition lanAccessReport()
@@ -242,7 +241,7 @@ ReportDefinition lanAccessReport()
     for (const char* column : {"Sourceport", "Destport"})
         for (std::uint16_t port : fileSharingPorts())
             portClause += (portClause.size() > 6 ? " or " : "") + std::string(column) + "=" + std::to_string(port);
-    ReportDefinition d = base("lan-access", 32790, "OnLanAccess",
+    ReportDefinition d = base("lan-access", 32790,
                               joinPieces({"SELECT [Sourceip], [Destip], count(*) as Times", "FROM ip",
                                           portClause.c_str(),
                                           "GROUP BY [Sourceip], [Destip]", "order by count(*) desc"},

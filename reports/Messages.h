@@ -15,8 +15,6 @@ inline constexpr const char* kIpMacExists = "The ip and its mac have existed in 
 inline constexpr const char* kIpMacNotIncluded =
     "This ip has not been included in the database.Please insert it using the insert menu.";
 inline constexpr const char* kIpMacUpdated = "Record Update succeed.";
-// printf form: observed IP, reference MAC, observed MAC (all without trailing blanks).
-inline constexpr const char* kIpMacChangedFormat = "The ip address %s's mac has changed from %s to %s";
 
 // A share chart that draws nothing says why.
 inline constexpr const char* kChartNoPositiveTotal = "不画饼图: 总量不是正数";

@@ -38,7 +38,6 @@ struct ChartSpec {
 struct ReportDefinition {
     std::string name;      // command-line name, e.g. "icmp-scanners"
     int commandId = 0;     // menu and toolbar command id
-    std::string handler;   // name of the view's command handler, e.g. "OnIcmpScanners"
     std::string sql;       // sent to the database unchanged (tab runs included)
     // Columns of the list, left to right. Empty for a chart-only report
     // (ICMP type shares), which shows no list, hint or query panel.
