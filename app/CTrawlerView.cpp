@@ -1,6 +1,7 @@
 #include "CTrawlerView.h"
 
 #include "CHelpDlg.h"
+#include "WatchController.h"
 
 #include "capture/CParseDlg.h"
 #include "capture/CaptureController.h"
@@ -164,6 +165,12 @@ void CTrawlerView::OnSetSaveDir()
 
 void CTrawlerView::OnCaptureStart()
 {
+    // A running watch already captures (with its own copy of the capture
+    // component); a second capture beside it would split the traffic.
+    if (WatchController::of(*this).isRunning()) {
+        m_prompter.message(this, kAppTitle, tr("正在监视. 请先停止监视, 再开始截包."));
+        return;
+    }
     m_capture->start();
 }
 

@@ -333,6 +333,10 @@
 <context>
     <name>CTrawlerView</name>
     <message>
+        <source>正在监视. 请先停止监视, 再开始截包.</source>
+        <translation>A watch is running. Stop the watch before starting a capture.</translation>
+    </message>
+    <message>
         <source>是</source>
         <translation>yes</translation>
     </message>

@@ -6,6 +6,7 @@
 #include "app/CommandTable.h"
 #include "app/ReportListModel.h"
 #include "app/WatchController.h"
+#include "capture/CaptureController.h"
 #include "capture/CSaveDirDlg.h"
 #include "db/AlertStore.h"
 #include "skin/CSkinButton.h"
@@ -176,6 +177,10 @@ private slots:
         QVERIFY2(watchPane()->text().startsWith(QStringLiteral("监视中")), qPrintable(watchPane()->text()));
         m_frame->routeCommand(ID_WATCH_START);
         QCOMPARE(m_prompter->messages.size(), size_t(1)); // a second watch is refused
+        m_view->OnCaptureStart();   // and so is a capture beside it
+        QCOMPARE(m_prompter->messages.size(), size_t(2));
+        QVERIFY(!m_view->captureController().isCapturing());
+        m_prompter->messages.pop_back();
         // Once the capture has its file, stopping takes that file in.
         const QDir folder(QString::fromStdString(dir.path()));
         QTRY_VERIFY_WITH_TIMEOUT(!folder.entryList(QDir::Files).isEmpty(), 20000);
