@@ -3,6 +3,7 @@
 // with changes is never silently skipped. File modes mean nothing to root,
 // so as root the connections are made by a probe running as "nobody".
 #include "TempDir.h"
+#include "cli/CliRun.h"
 
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
@@ -20,6 +21,8 @@
 
 using namespace trawler::db;
 using trawler::test::TempDir;
+using trawler::test::CliRun;
+using trawler::test::runShell;
 namespace fs = std::filesystem;
 
 namespace {
@@ -77,17 +80,9 @@ protected:
             cmd = "setpriv --reuid=" + std::to_string(kNobody) + " --regid=" + std::to_string(kNobody)
                 + " --clear-groups ";
         cmd += std::string(TRAWLER_READ_PROBE) + " " + mode + " '" + file + "' '" + sql + "' 2>&1";
-        ProbeResult r;
-        FILE* pipe = ::popen(cmd.c_str(), "r");
-        if (!pipe)
-            return r;
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-            r.out.append(buf, n);
-        const int status = ::pclose(pipe);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
+        const TempDir scratch;   // for the shell's standard error file (empty: 2>&1)
+        const CliRun run = runShell(scratch, cmd);
+        return ProbeResult{run.status, run.out};
     }
 
     TempDir dir;

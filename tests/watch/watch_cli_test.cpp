@@ -1,6 +1,7 @@
 // trawler-cli ingest, report alerts and watch, run as the operator runs them.
 // The live watch uses the loopback interface only.
 #include "WatchFixture.h"
+#include "cli/CliRun.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -25,27 +26,8 @@ namespace {
 
 const std::string kCli = std::string(TRAWLER_BINARY_DIR) + "/bin/trawler-cli";
 
-struct CliRun {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-std::string quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string quote(const std::string& s) { return shellQuote(s); }
+std::string readFile(const std::string& path) { return readWholeFile(path); }
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -56,26 +38,7 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-CliRun cli(const TempDir& dir, const std::vector<std::string>& args)
-{
-    std::string command = quote(kCli);
-    for (const auto& a : args)
-        command += " " + quote(a);
-    const std::string errFile = dir.file("stderr.txt");
-    command += " 2>" + quote(errFile);
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.err = readFile(errFile);
-    return run;
-}
+CliRun cli(const TempDir& dir, const std::vector<std::string>& args) { return runCli(dir, args); }
 
 // Waits (checking a few times a second) until `done` holds; false if it
 // never does within a cap that only keeps a broken build from hanging.
