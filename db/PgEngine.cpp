@@ -5,7 +5,7 @@
 
 #include "DbError.h"
 #include "SqlDialect.h"
-#include "Text.h"
+#include "text/Trim.h"
 
 #include <libpq-fe.h>
 
@@ -292,7 +292,7 @@ public:
         case kBpchar:
             // Fixed-width texts come back padded; as on the file engine they
             // are handed out without the padding.
-            return Value::text(trimTrailingBlanks(std::string_view(text, length)));
+            return Value::text(trawler::text::trimTrailingBlanks(std::string_view(text, length)));
         default:
             return Value::text(std::string(text, length));
         }

@@ -1,9 +1,13 @@
 #include "SqlDialect.h"
 
+#include "text/Trim.h"
+
 #include <cctype>
 #include <vector>
 
 namespace trawler::db {
+
+using text::trimSpace;
 
 namespace {
 
@@ -15,15 +19,6 @@ bool startsWithWordCi(std::string_view s, std::string_view word)
         if (std::tolower(static_cast<unsigned char>(s[i])) != word[i])
             return false;
     return s.size() == word.size() || !(std::isalnum(static_cast<unsigned char>(s[word.size()])) || s[word.size()] == '_');
-}
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
 }
 
 // Splits at commas outside parentheses, brackets and quotes.
@@ -73,7 +68,7 @@ bool splitColumnName(std::string_view def, std::string_view& name, std::string_v
             ++end;
     }
     name = def.substr(0, end);
-    rest = trim(def.substr(end));
+    rest = trimSpace(def.substr(end));
     return !name.empty();
 }
 
@@ -221,7 +216,7 @@ void collectKeyColumns(std::string_view def, std::vector<std::string>& keys)
         return;
     for (std::string_view part : splitDefinitions(def.substr(i + 1, close - i - 1))) {
         std::string_view name, rest;
-        if (splitColumnName(trim(part), name, rest))
+        if (splitColumnName(trimSpace(part), name, rest))
             keys.push_back(bareName(name));
     }
 }
@@ -367,10 +362,10 @@ using ColumnTranslator = std::string (*)(std::string_view def, bool keyColumn);
 
 std::string translateTable(std::string_view sql, ColumnTranslator translateColumn)
 {
-    const std::string_view text = trim(sql);
+    const std::string_view text = trimSpace(sql);
     if (!startsWithWordCi(text, "create"))
         return std::string(sql);
-    std::string_view afterCreate = trim(text.substr(6));
+    std::string_view afterCreate = trimSpace(text.substr(6));
     if (!startsWithWordCi(afterCreate, "table"))
         return std::string(sql);
 
@@ -382,7 +377,7 @@ std::string translateTable(std::string_view sql, ColumnTranslator translateColum
     const std::vector<std::string_view> definitions = splitDefinitions(text.substr(open + 1, close - open - 1));
     std::vector<std::string> keys;
     for (std::string_view def : definitions)
-        collectKeyColumns(trim(def), keys);
+        collectKeyColumns(trimSpace(def), keys);
 
     std::string out(text.substr(0, open + 1));
     bool first = true;
@@ -390,7 +385,7 @@ std::string translateTable(std::string_view sql, ColumnTranslator translateColum
         if (!first)
             out += ", ";
         first = false;
-        def = trim(def);
+        def = trimSpace(def);
         // Column names compare without regard to letter case: "primary key(ip)"
         // names the column Ip.
         bool keyColumn = false;

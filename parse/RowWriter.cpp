@@ -4,11 +4,17 @@
 #include "TextForms.h"
 
 #include "db/DbError.h"
+#include "text/AddressText.h"
 
 #include <array>
 #include <limits>
 
 namespace trawler::parse {
+
+using text::formatIpv4;
+using text::formatMac;
+using text::kIpv4TextSize;
+using text::kMacTextSize;
 
 namespace {
 

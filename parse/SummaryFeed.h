@@ -5,6 +5,7 @@
 #include "TextForms.h"
 
 #include "db/SummaryWriter.h"
+#include "text/AddressText.h"
 
 #include <string_view>
 
@@ -23,7 +24,7 @@ inline void feedSummary(db::SummaryWriter& summary, const DecodedFrame& frame, s
 
 inline db::SummaryWriter summaryWriterFor(db::Database& database)
 {
-    return db::SummaryWriter(database, &formatIpv4);
+    return db::SummaryWriter(database, &text::formatIpv4);
 }
 
 } // namespace trawler::parse

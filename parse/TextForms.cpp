@@ -4,45 +4,9 @@ namespace trawler::parse {
 
 namespace {
 
-char* putDecimal(char* p, unsigned v)
-{
-    if (v >= 100)
-        *p++ = static_cast<char>('0' + v / 100);
-    if (v >= 10)
-        *p++ = static_cast<char>('0' + v / 10 % 10);
-    *p++ = static_cast<char>('0' + v % 10);
-    return p;
-}
-
-constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr int kLastYear = 9999;
 
 } // namespace
-
-std::size_t formatIpv4(std::uint32_t address, char (&out)[kIpv4TextSize])
-{
-    char* p = out;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        p = putDecimal(p, (address >> shift) & 0xffu);
-        if (shift)
-            *p++ = '.';
-    }
-    *p = '\0';
-    return static_cast<std::size_t>(p - out);
-}
-
-std::size_t formatMac(const std::uint8_t (&mac)[6], char (&out)[kMacTextSize])
-{
-    char* p = out;
-    for (int i = 0; i < 6; ++i) {
-        if (i)
-            *p++ = '-';
-        *p++ = kHexDigits[mac[i] >> 4];
-        *p++ = kHexDigits[mac[i] & 0x0f];
-    }
-    *p = '\0';
-    return static_cast<std::size_t>(p - out);
-}
 
 TimeTextCache::TimeTextCache()
 {

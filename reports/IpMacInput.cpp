@@ -1,28 +1,11 @@
 #include "IpMacInput.h"
 
-#include "db/Text.h"
+#include "text/AddressText.h"
+#include "text/Trim.h"
 
-#include <cctype>
+#include <cstdint>
 
 namespace trawler::reports {
-
-namespace {
-
-std::string_view trimSpace(std::string_view s)
-{
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-} // namespace
 
 int hexValue(char c)
 {
@@ -37,26 +20,7 @@ int hexValue(char c)
 
 std::optional<std::string> normaliseIpv4(std::string_view text)
 {
-    int groups = 0;
-    std::size_t i = 0;
-    while (true) {
-        const std::size_t start = i;
-        int value = 0;
-        while (i < text.size() && isDigit(text[i]) && i - start < 3) {
-            value = value * 10 + (text[i] - '0');
-            ++i;
-        }
-        const std::size_t digits = i - start;
-        if (digits == 0 || value > 255 || (digits > 1 && text[start] == '0'))
-            return std::nullopt;
-        ++groups;
-        if (groups == 4)
-            break;
-        if (i >= text.size() || text[i] != '.')
-            return std::nullopt;
-        ++i;
-    }
-    if (i != text.size())
+    if (!trawler::text::parseIpv4(text))
         return std::nullopt;
     return std::string(text);
 }
@@ -68,8 +32,7 @@ std::optional<std::string> normaliseMac(std::string_view text)
     const char separator = text[2];
     if (separator != '-' && separator != ':')
         return std::nullopt;
-    static const char* const digits = "0123456789abcdef";
-    std::string out;
+    std::uint8_t bytes[6];
     for (int b = 0; b < 6; ++b) {
         const std::size_t at = static_cast<std::size_t>(b) * 3;
         const int hi = hexValue(text[at]);
@@ -78,19 +41,17 @@ std::optional<std::string> normaliseMac(std::string_view text)
             return std::nullopt;
         if (b < 5 && text[at + 2] != separator)
             return std::nullopt;
-        if (b)
-            out += '-';
-        out += digits[hi];
-        out += digits[lo];
+        bytes[b] = static_cast<std::uint8_t>(hi << 4 | lo);
     }
-    return out;
+    char out[trawler::text::kMacTextSize];
+    return std::string(out, trawler::text::formatMac(bytes, out));
 }
 
 IpMacCheck checkIpMacInput(std::string_view ipText, std::string_view macText)
 {
     IpMacCheck check;
-    const std::string_view ip = trimSpace(ipText);
-    const std::string_view mac = trimSpace(macText);
+    const std::string_view ip = text::trimSpace(ipText);
+    const std::string_view mac = text::trimSpace(macText);
     if (ip.size() > kMaxIpLength) {
         check.message = "The ip address is too long: an IPv4 address has at most 15 characters.";
         return check;
@@ -117,8 +78,8 @@ IpMacCheck checkIpMacInput(std::string_view ipText, std::string_view macText)
 
 bool sameMac(std::string_view a, std::string_view b)
 {
-    const std::string ta = db::trimTrailingBlanks(a);
-    const std::string tb = db::trimTrailingBlanks(b);
+    const std::string ta = text::trimTrailingBlanks(a);
+    const std::string tb = text::trimTrailingBlanks(b);
     if (ta == tb)
         return true;
     const auto na = normaliseMac(ta);

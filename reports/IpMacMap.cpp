@@ -5,7 +5,7 @@
 #include "Messages.h"
 
 #include "db/DbError.h"
-#include "db/Text.h"
+#include "text/Trim.h"
 
 namespace trawler::reports {
 
@@ -24,8 +24,8 @@ std::vector<std::string> IpMacMapCursor::check(const Row& cells)
     std::vector<std::string> warnings;
     if (!cells[0])
         return warnings;
-    const std::string ip = db::trimTrailingBlanks(*cells[0]);
-    const std::string observed = db::trimTrailingBlanks(cells[1].value_or(std::string()));
+    const std::string ip = text::trimTrailingBlanks(*cells[0]);
+    const std::string observed = text::trimTrailingBlanks(cells[1].value_or(std::string()));
     if (!m_lookup.valid())
         m_lookup = m_cursor.connection().prepare(ipmac_sql::kReference);
     m_lookup.reset();
@@ -34,7 +34,7 @@ std::vector<std::string> IpMacMapCursor::check(const Row& cells)
         const auto reference = m_lookup.value("mac").toText();
         if (!reference || reference->empty())
             continue;
-        const std::string trimmed = db::trimTrailingBlanks(*reference);
+        const std::string trimmed = text::trimTrailingBlanks(*reference);
         if (!sameMac(trimmed, observed))
             warnings.push_back(ipMacChangedWarning(ip, trimmed, observed));
     }

@@ -2,13 +2,16 @@
 
 #include "IpMacInput.h"
 
+#include "text/AddressText.h"
+
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <netpacket/packet.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 
 namespace trawler::reports {
@@ -23,10 +26,10 @@ std::string macFromLinkLayer(const ifaddrs* list, const std::string& name)
         const auto* ll = reinterpret_cast<const sockaddr_ll*>(a->ifa_addr);
         if (ll->sll_halen != 6)
             return {};
-        char text[18];
-        std::snprintf(text, sizeof text, "%02x-%02x-%02x-%02x-%02x-%02x", ll->sll_addr[0], ll->sll_addr[1],
-                      ll->sll_addr[2], ll->sll_addr[3], ll->sll_addr[4], ll->sll_addr[5]);
-        return text;
+        std::uint8_t bytes[6];
+        std::copy(ll->sll_addr, ll->sll_addr + 6, bytes);
+        char mac[text::kMacTextSize];
+        return std::string(mac, text::formatMac(bytes, mac));
     }
     // Some containers hide AF_PACKET entries; sysfs still knows the address.
     std::ifstream in("/sys/class/net/" + name + "/address");

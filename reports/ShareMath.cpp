@@ -1,6 +1,6 @@
 #include "ShareMath.h"
 
-#include "db/Text.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,7 +52,7 @@ std::string sliceLabel(const std::vector<std::optional<std::string>>& parts)
         if (i)
             label += "->";
         if (parts[i])
-            label += db::trimTrailingBlanks(*parts[i]);
+            label += text::trimTrailingBlanks(*parts[i]);
     }
     return label;
 }

@@ -4,6 +4,8 @@
 #include "parse/IcmpNames.h"
 #include "reports/Catalogue.h"
 #include "reports/IpMacInput.h"
+#include "text/AddressText.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 
@@ -19,19 +21,12 @@ std::uint64_t pairKey(std::uint32_t a, std::uint32_t b)
 }
 
 // Dotted text back to the four bytes, first byte on top; false for anything else.
-bool ipValue(const std::string& text, std::uint32_t& out)
+bool ipValue(const std::string& stored, std::uint32_t& out)
 {
-    const auto normal = reports::normaliseIpv4(text.substr(0, text.find_last_not_of(' ') + 1));
-    if (!normal)
-        return false;
-    out = 0;
-    std::size_t pos = 0;
-    for (int i = 0; i < 4; ++i) {
-        const std::size_t dot = normal->find('.', pos);
-        out = (out << 8) | static_cast<std::uint32_t>(std::stoi(normal->substr(pos, dot - pos)));
-        pos = dot + 1;
-    }
-    return true;
+    const auto value = text::parseIpv4(text::trimTrailingBlanks(stored));
+    if (value)
+        out = *value;
+    return value.has_value();
 }
 
 } // namespace
@@ -74,8 +69,8 @@ void Detectors::beginRun(const std::string& captureFile,
 
 std::string Detectors::ipText(std::uint32_t ip)
 {
-    char text[parse::kIpv4TextSize];
-    return std::string(text, parse::formatIpv4(ip, text));
+    char text[text::kIpv4TextSize];
+    return std::string(text, text::formatIpv4(ip, text));
 }
 
 void Detectors::raise(db::StoredAlert alert, std::int64_t seconds)
@@ -153,8 +148,8 @@ void Detectors::arp(const parse::DecodedFrame& frame, std::int64_t seconds)
     if (frame.senderIp == 0)
         return;
     const std::string ip = ipText(frame.senderIp);
-    char macBuffer[parse::kMacTextSize];
-    const std::string mac(macBuffer, parse::formatMac(frame.senderMac, macBuffer));
+    char macBuffer[text::kMacTextSize];
+    const std::string mac(macBuffer, text::formatMac(frame.senderMac, macBuffer));
 
     const auto reference = m_references.find(ip);
     if (reference != m_references.end() && !reports::sameMac(reference->second, mac)) {

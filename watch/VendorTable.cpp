@@ -1,10 +1,13 @@
 #include "VendorTable.h"
 
 #include "reports/IpMacInput.h"
+#include "text/Trim.h"
 
 #include <fstream>
 
 namespace trawler::watch {
+
+using text::trimSpace;
 
 namespace {
 
@@ -28,15 +31,6 @@ bool readOui(std::string_view text, std::uint32_t& oui)
     return true;
 }
 
-std::string_view trimmed(std::string_view s)
-{
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
 } // namespace
 
 VendorTable VendorTable::load(const std::string& path)
@@ -49,9 +43,9 @@ VendorTable VendorTable::load(const std::string& path)
     while (std::getline(in, line)) {
         const auto marker = line.find("(hex)");
         std::uint32_t oui = 0;
-        if (marker == std::string::npos || !readOui(trimmed(std::string_view(line).substr(0, marker)), oui))
+        if (marker == std::string::npos || !readOui(trimSpace(std::string_view(line).substr(0, marker)), oui))
             continue;
-        const std::string_view name = trimmed(std::string_view(line).substr(marker + 5));
+        const std::string_view name = trimSpace(std::string_view(line).substr(marker + 5));
         if (!name.empty())
             table.m_names.emplace(oui, std::string(name));
     }
@@ -60,7 +54,7 @@ VendorTable VendorTable::load(const std::string& path)
 
 std::string VendorTable::lookup(std::string_view mac) const
 {
-    const auto normal = reports::normaliseMac(trimmed(mac));
+    const auto normal = reports::normaliseMac(trimSpace(mac));
     std::uint32_t oui = 0;
     if (m_names.empty() || !normal || !readOui(*normal, oui))
         return {};

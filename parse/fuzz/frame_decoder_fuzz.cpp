@@ -4,7 +4,7 @@
 #include "parse/FrameDecoder.h"
 #include "parse/IcmpNames.h"
 #include "parse/RunCounters.h"
-#include "parse/TextForms.h"
+#include "text/AddressText.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t wire = frame.size() + extra;
 
     using namespace trawler::parse;
+    using namespace trawler::text;
     const DecodedFrame d = decodeFrame(frame.data(), frame.size(), wire);
     RunCounters counters;
     counters.total = 1;

@@ -6,7 +6,7 @@
 #include "db/DatabaseFile.h"
 #include "db/DbError.h"
 #include "db/SqlDialect.h"
-#include "db/Text.h"
+#include "text/Trim.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include <fstream>
 
 using namespace trawler::db;
+using trawler::text::trimTrailingBlanks;
 using trawler::test::TempDir;
 
 namespace {

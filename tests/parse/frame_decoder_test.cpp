@@ -5,6 +5,7 @@
 #include "parse/IcmpNames.h"
 #include "parse/RunCounters.h"
 #include "parse/TextForms.h"
+#include "text/AddressText.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 using namespace trawler::parse;
+using namespace trawler::text;
 using trawler::test::Frame;
 
 namespace {

@@ -12,7 +12,7 @@
 #include "db/Summary.h"
 #include "db/SummaryWriter.h"
 #include "parse/ParseRun.h"
-#include "parse/TextForms.h"
+#include "text/AddressText.h"
 #include "reports/Catalogue.h"
 #include "reports/FreeQuery.h"
 #include "reports/ReportCursor.h"
@@ -288,7 +288,7 @@ TEST_F(TrafficSummaryTest, WriterThatFillsItsTableMidRunStillSumsEveryKey)
 {
     {
         db::Transaction transaction(db);
-        db::SummaryWriter writer(db, &parse::formatIpv4, 1024);
+        db::SummaryWriter writer(db, &text::formatIpv4, 1024);
         ASSERT_TRUE(writer.active());
         db::Statement row = db.prepare("insert into ip values (?, ?, ?, ?, ?, ?, ?)");
         std::uint32_t x = 12345;
@@ -302,8 +302,8 @@ TEST_F(TrafficSummaryTest, WriterThatFillsItsTableMidRunStillSumsEveryKey)
             const std::uint32_t length = 40 + (x >> 16) % 1400;
             const std::string time = "2004-05-17 09:" + std::to_string(10 + (x >> 4) % 50) + ":00";
             char s[16], d[16];
-            row.bindText(1, time).bindText(2, std::string(s, parse::formatIpv4(source, s)))
-                .bindText(3, std::string(d, parse::formatIpv4(dest, d)));
+            row.bindText(1, time).bindText(2, std::string(s, text::formatIpv4(source, s)))
+                .bindText(3, std::string(d, text::formatIpv4(dest, d)));
             if (layer == db::SummaryWriter::Layer::Other)
                 row.bindNull(4).bindNull(5).bindNull(6);
             else

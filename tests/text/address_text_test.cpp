@@ -1,0 +1,45 @@
+// The shared address texts and trimming: what the parser stores, the dialog
+// and the command line accept, and the detectors read back.
+#include "text/AddressText.h"
+#include "text/Trim.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace trawler::text;
+
+TEST(AddressText, Ipv4TextRoundTrips)
+{
+    for (std::uint32_t address : {0u, 0x0a006407u, 0xc0a80001u, 0xffffffffu}) {
+        char ip[kIpv4TextSize];
+        const std::size_t length = formatIpv4(address, ip);
+        EXPECT_EQ(parseIpv4(std::string(ip, length)), address) << ip;
+    }
+}
+
+TEST(AddressText, Ipv4RefusesAllButFourPlainDecimals)
+{
+    using std::string;
+    for (const string& bad : {string(), string("1.2.3"), string("1.2.3.4."), string(" 1.2.3.4"), string("1.2.3.4 "),
+                              string("+1.2.3.4"), string("01.2.3.4"), string("1.2.3.00"), string("0x1.2.3.4"),
+                              string("1.2.3.256"), string("1.2.3.4\n"), string("1.2.3.4\0", 8), string("1.2\0.3.4", 8),
+                              string("1111.2.3.4"), string("255.255.255.2555")})
+        EXPECT_FALSE(parseIpv4(bad)) << bad;
+    EXPECT_EQ(parseIpv4("10.0.0.0"), 0x0a000000u);
+}
+
+TEST(AddressText, MacIsLowerCaseHyphenated)
+{
+    const std::uint8_t bytes[6] = {0x00, 0x0c, 0x29, 0xab, 0xcd, 0xff};
+    char mac[kMacTextSize];
+    EXPECT_EQ(std::string(mac, formatMac(bytes, mac)), "00-0c-29-ab-cd-ff");
+}
+
+TEST(Trim, SpaceAroundGoesBlanksOnlyAtTheEnd)
+{
+    EXPECT_EQ(trimSpace(" \t\r\n 10.0.0.1 \v\f"), "10.0.0.1");
+    EXPECT_EQ(trimSpace(" a b "), "a b");
+    EXPECT_EQ(trimSpace(" \t "), "");
+    EXPECT_EQ(trimTrailingBlanks(" a\t  "), " a\t");
+}
