@@ -5,7 +5,6 @@
 #include "CChangedMacDlg.h"
 #include "CIpMacDlg.h"
 #include "JobObserver.h"
-#include "LocalNetworkSample.h"
 #include "ReportListModel.h"
 #include "ReportViewText.h"
 
@@ -38,13 +37,13 @@ void CTrawlerView::EditIpMac(bool modify)
         ShowError(fromUtf8(ReportError::noDatabase().what()));
         return;
     }
-    const reports::LocalInterface sample = localNetworkSample();
+    const reports::LocalInterface sample = reports::localInterface();
     CIpMacDlg dialog(fromUtf8(sample.ip), fromUtf8(sample.mac), this);
     dialog.setCheck([this, &dialog](const QString& ip, const QString& mac, CIpMacDlg::ControlId& bad) {
         const reports::IpMacCheck check = reports::checkIpMacInput(ip.toStdString(), mac.toStdString());
         if (check.ok())
             return true;
-        bad = reports::normaliseIpv4(ip.trimmed().toStdString()) ? CIpMacDlg::kMacEdit : CIpMacDlg::kIpEdit;
+        bad = check.wrong == reports::IpMacCheck::Field::Ip ? CIpMacDlg::kIpEdit : CIpMacDlg::kMacEdit;
         m_prompter.message(&dialog, kAppTitle, fromUtf8(check.message));
         return false;
     });

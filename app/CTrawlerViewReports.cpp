@@ -9,7 +9,6 @@
 #include "CQueryResultDlg.h"
 #include "CommandTable.h"
 #include "JobObserver.h"
-#include "LocalNetworkSample.h"
 #include "ReportViewText.h"
 #include "ReportListModel.h"
 #include "ReportListView.h"
@@ -83,7 +82,7 @@ const reports::ShareChart& CTrawlerView::chart() const
 
 QString CTrawlerView::networkPrefix() const
 {
-    return fromUtf8(reports::networkPrefix(localNetworkSample().ip));
+    return fromUtf8(reports::networkPrefix(reports::localInterface().ip));
 }
 
 std::string CTrawlerView::DbPath() const

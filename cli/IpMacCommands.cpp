@@ -40,21 +40,26 @@ void registerIpMacCommands(CLI::App& app, int& status)
     CLI::App* ipmac = app.add_subcommand("ipmac", "Maintain the reference IP-MAC bindings");
     ipmac->require_subcommand(1);
 
-    CLI::App* add = ipmac->add_subcommand("add", "Add a binding for an IP that has none");
-    CLI::App* set = ipmac->add_subcommand("set", "Change the MAC of an IP's existing binding");
-    for (CLI::App* command : {add, set}) {
+    using Store = reports::IpMacOutcome (*)(const std::string&, std::string_view, std::string_view,
+                                             db::WaitObserver*);
+    const struct {
+        const char* name;
+        const char* help;
+        Store store;
+    } commands[] = {
+        {"add", "Add a binding for an IP that has none", &reports::insertIpMac},
+        {"set", "Change the MAC of an IP's existing binding", &reports::modifyIpMac},
+    };
+    for (const auto& c : commands) {
+        CLI::App* command = ipmac->add_subcommand(c.name, c.help);
         command->add_option("DB", *path, "Path of the database file")->required();
         command->add_option("IP", *ip, "Dotted IPv4 address, e.g. 192.168.0.7")->required();
         command->add_option("MAC", *mac, "MAC address, six hex bytes separated by - or :")->required();
+        command->callback([&status, path, ip, mac, store = c.store] {
+            NoticeOnWait wait;
+            status = report(*path, store(*path, *ip, *mac, &wait));
+        });
     }
-    add->callback([&status, path, ip, mac] {
-        NoticeOnWait wait;
-        status = report(*path, reports::insertIpMac(*path, *ip, *mac, &wait));
-    });
-    set->callback([&status, path, ip, mac] {
-        NoticeOnWait wait;
-        status = report(*path, reports::modifyIpMac(*path, *ip, *mac, &wait));
-    });
 }
 
 } // namespace trawler::cli

@@ -215,30 +215,59 @@ void ResultWriter::finishPartial(const std::vector<std::string>& warnings)
     close(nullptr, warnings, false);
 }
 
-void writeCursorRows(reports::ReportCursor& cursor, ResultWriter& writer, bool withChart, std::size_t limit)
+void writeRows(RowSource& source, ResultWriter& writer, std::size_t limit)
 {
     constexpr std::size_t kBatch = 4096;
-    std::vector<reports::Row> rows;
+    std::vector<std::string> warnings;
     const reports::ShareChart* chart = nullptr;
     try {
-        for (std::size_t left = limit; !cursor.atEnd() && left > 0;) {
-            cursor.fetch(std::min(kBatch, left), rows);
-            left -= rows.size();
-            for (const auto& row : rows)
-                writer.addRow(row);
-            rows.clear();
+        for (std::size_t left = limit; !source.atEnd() && left > 0;) {
+            source.fetch(std::min(kBatch, left));
+            const std::size_t written = source.writeFetched(writer, warnings);
+            if (written == 0)
+                break;
+            left -= written;
         }
-        // After the rows, as the view draws it; the cursor keeps both on one snapshot.
-        if (withChart)
-            chart = &cursor.shareChart();
+        // After the rows, as the view draws it; a cursor keeps both on one snapshot.
+        chart = source.chart();
     } catch (const reports::ReportError&) {
         // The rows fetched before the failure are shown, then the failure.
-        for (const auto& row : rows)
-            writer.addRow(row);
-        writer.finishPartial({});
+        source.writeFetched(writer, warnings);
+        writer.finishPartial(warnings);
         throw;
     }
-    writer.finish(chart, {});
+    writer.finish(chart, warnings);
+}
+
+namespace {
+
+class CursorRows : public RowSource {
+public:
+    CursorRows(reports::ReportCursor& cursor, bool withChart) : m_cursor(cursor), m_withChart(withChart) {}
+    bool atEnd() const override { return m_cursor.atEnd(); }
+    void fetch(std::size_t maxRows) override { m_cursor.fetch(maxRows, m_rows); }
+    std::size_t writeFetched(ResultWriter& writer, std::vector<std::string>&) override
+    {
+        for (const auto& row : m_rows)
+            writer.addRow(row);
+        const std::size_t written = m_rows.size();
+        m_rows.clear();
+        return written;
+    }
+    const reports::ShareChart* chart() override { return m_withChart ? &m_cursor.shareChart() : nullptr; }
+
+private:
+    reports::ReportCursor& m_cursor;
+    bool m_withChart;
+    std::vector<reports::Row> m_rows;
+};
+
+} // namespace
+
+void writeCursorRows(reports::ReportCursor& cursor, ResultWriter& writer, bool withChart, std::size_t limit)
+{
+    CursorRows source(cursor, withChart);
+    writeRows(source, writer, limit);
 }
 
 int writeResult(const std::string& source, const std::string& file, const std::function<void(OutputTarget&)>& write)

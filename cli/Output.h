@@ -79,9 +79,28 @@ private:
 // reason when it has no slice.
 std::vector<std::string> legendLines(const reports::ShareChart& chart);
 
-// Streams a cursor's rows (at most `limit`) into the writer, then finishes
-// it (chart: the report's, or none). On a database error the rows fetched so
-// far are written first and the error goes on to the caller.
+// The rows of a result as writeRows takes them, a batch at a time.
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual bool atEnd() const = 0;
+    // Fetches up to maxRows rows; on a database failure keeps the rows
+    // fetched before it and throws ReportError.
+    virtual void fetch(std::size_t maxRows) = 0;
+    // Writes the rows fetched since the last call and adds the warnings they
+    // raise; returns how many it wrote.
+    virtual std::size_t writeFetched(ResultWriter& writer, std::vector<std::string>& warnings) = 0;
+    // What follows the rows (the report's chart, or none), read after them.
+    virtual const reports::ShareChart* chart() { return nullptr; }
+};
+
+// Streams a source's rows (at most `limit`) into the writer, then finishes
+// it with the chart and the warnings. On a database error the rows fetched
+// so far and their warnings are written first and the error goes on to the
+// caller.
+void writeRows(RowSource& source, ResultWriter& writer, std::size_t limit = static_cast<std::size_t>(-1));
+
+// writeRows over a report's cursor (chart: the report's, or none).
 void writeCursorRows(reports::ReportCursor& cursor, ResultWriter& writer, bool withChart,
                      std::size_t limit = static_cast<std::size_t>(-1));
 

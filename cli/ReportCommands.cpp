@@ -13,14 +13,11 @@
 #include "reports/ReportCursor.h"
 #include "watch/VendorTable.h"
 
-#include <algorithm>
 #include <iostream>
 
 namespace trawler::cli {
 
 namespace {
-
-constexpr std::size_t kBatch = 4096;
 
 struct ReportRun {
     std::string path;
@@ -65,9 +62,38 @@ void runChartOnly(const ReportRun& run)
     }
 }
 
+// The IP-MAC map: each row is checked against its binding as it is fetched,
+// a changed one is marked and its warnings follow the rows; --vendors adds
+// each MAC's vendor as a last column.
+class IpMacMapRows : public RowSource {
+public:
+    IpMacMapRows(reports::IpMacMapCursor& cursor, const watch::VendorTable* vendors)
+        : m_cursor(cursor), m_vendors(vendors)
+    {
+    }
+    bool atEnd() const override { return m_cursor.atEnd(); }
+    void fetch(std::size_t maxRows) override { m_cursor.fetch(maxRows, m_rows); }
+    std::size_t writeFetched(ResultWriter& writer, std::vector<std::string>& warnings) override
+    {
+        for (auto& row : m_rows) {
+            if (m_vendors)
+                row.cells.push_back(m_vendors->lookup(row.cells[1].value_or("")));
+            writer.addRow(row.cells, row.changed());
+            warnings.insert(warnings.end(), row.warnings.begin(), row.warnings.end());
+        }
+        const std::size_t written = m_rows.size();
+        m_rows.clear();
+        return written;
+    }
+
+private:
+    reports::IpMacMapCursor& m_cursor;
+    const watch::VendorTable* m_vendors;
+    std::vector<reports::IpMacMapRow> m_rows;
+};
+
 void runIpMacMap(const ReportRun& run)
 {
-    std::vector<std::string> warnings;
     reports::IpMacMapCursor cursor = reports::IpMacMapCursor::open(run.path);
     std::optional<watch::VendorTable> vendors;
     std::vector<std::string> titles = cursor.titles();
@@ -76,29 +102,8 @@ void runIpMacMap(const ReportRun& run)
         titles.push_back("Vendor");
     }
     ResultWriter writer(run.target, run.format, titles, run.page(), run.byteOrderMark);
-    std::vector<reports::IpMacMapRow> rows;
-    auto add = [&] {
-        for (auto& row : rows) {
-            if (vendors)
-                row.cells.push_back(vendors->lookup(row.cells[1].value_or("")));
-            writer.addRow(row.cells, row.changed());
-            warnings.insert(warnings.end(), row.warnings.begin(), row.warnings.end());
-        }
-        rows.clear();
-    };
-    try {
-        for (std::size_t left = run.limit; !cursor.atEnd() && left > 0;) {
-            cursor.fetch(std::min(kBatch, left), rows);
-            left -= rows.size();
-            add();
-        }
-    } catch (const reports::ReportError&) {
-        // The rows listed before the failure are shown, then the failure.
-        add();
-        writer.finishPartial(warnings);
-        throw;
-    }
-    writer.finish(nullptr, warnings);
+    IpMacMapRows source(cursor, vendors ? &*vendors : nullptr);
+    writeRows(source, writer, run.limit);
 }
 
 void runTable(const ReportRun& run)

@@ -52,9 +52,7 @@ public:
 
     void open(const std::string& path, Access access = Access::ReadWrite);
     void close();
-    bool isOpen() const { return m_engine != nullptr; }
     const std::string& path() const { return m_path; }
-    Access access() const { return m_access; }
     // The engine's name as the operator knows it ("SQLite", "PostgreSQL").
     std::string engineName() const;
 

@@ -46,7 +46,6 @@ public:
     void reset();
 
     bool atEnd() const { return m_done; }
-    bool hasRow() const { return m_hasRow; }
     // True when the statement returns rows (a query), false for statements
     // that only change the database.
     bool returnsRows() const;

@@ -53,21 +53,25 @@ IpMacCheck checkIpMacInput(std::string_view ipText, std::string_view macText)
     const std::string_view ip = text::trimSpace(ipText);
     const std::string_view mac = text::trimSpace(macText);
     if (ip.size() > kMaxIpLength) {
+        check.wrong = IpMacCheck::Field::Ip;
         check.message = "The ip address is too long: an IPv4 address has at most 15 characters.";
         return check;
     }
     const auto goodIp = normaliseIpv4(ip);
     if (!goodIp) {
+        check.wrong = IpMacCheck::Field::Ip;
         check.message = "The ip address \"" + std::string(ip)
             + "\" is not a dotted IPv4 address (four numbers from 0 to 255, such as 192.168.0.7).";
         return check;
     }
     if (mac.size() > kMaxMacLength) {
+        check.wrong = IpMacCheck::Field::Mac;
         check.message = "The mac address is too long: a MAC address has at most 17 characters.";
         return check;
     }
     const auto goodMac = normaliseMac(mac);
     if (!goodMac) {
+        check.wrong = IpMacCheck::Field::Mac;
         check.message = "The mac address \"" + std::string(mac)
             + "\" is not six hexadecimal bytes separated by \"-\" or \":\" (such as 00-0c-29-3a-5f-01).";
         return check;

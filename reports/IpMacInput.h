@@ -30,10 +30,13 @@ struct IpMacInput {
 // The two texts of the IP-MAC dialog (or the command line), checked before
 // any database work. White space around either text is ignored. On success
 // `value` holds the normalised pair; otherwise `message` says what is wrong
-// (overlong texts get a message of their own) and nothing may be written.
+// (overlong texts get a message of their own), `wrong` which of the two texts
+// it is about (the IP when both are), and nothing may be written.
 struct IpMacCheck {
+    enum class Field { None, Ip, Mac };
     std::optional<IpMacInput> value;
     std::string message;
+    Field wrong = Field::None;
     bool ok() const { return value.has_value(); }
 };
 IpMacCheck checkIpMacInput(std::string_view ip, std::string_view mac);

@@ -8,10 +8,10 @@
 #include "app/CMainFrame.h"
 #include "app/CTrawlerApp.h"
 #include "app/CTrawlerView.h"
-#include "app/LocalNetworkSample.h"
 #include "app/ReportListModel.h"
 #include "db/Database.h"
 #include "reports/IpMacInput.h"
+#include "reports/LocalNetwork.h"
 #include "skin/CSkinButton.h"
 
 #include <QLabel>
@@ -82,7 +82,7 @@ private slots:
     void dialogLayoutAndSampleValues()
     {
         start();
-        const trawler::reports::LocalInterface sample = localNetworkSample();
+        const trawler::reports::LocalInterface sample = trawler::reports::localInterface();
         QVERIFY(trawler::reports::normaliseIpv4(sample.ip));
         QVERIFY(trawler::reports::normaliseMac(sample.mac));
         QCOMPARE(m_view->networkPrefix(), QString::fromStdString(sample.ip).section('.', 0, 2));

@@ -120,3 +120,15 @@ TEST_F(ReportCliTest, ReindexRebuildsTheSumsAndAReportSaysWhenAParseIsWriting)
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(run.err.empty());
 }
+
+TEST_F(ReportCliTest, IpMapFailingPartWayShowsTheRowsBeforeItThenTheFailure)
+{
+    arp("10.0.0.1", "00-11-22-33-44-cc");
+    arp("10.0.0.2", "00-11-22-33-44-dd");
+    // The bindings cannot be read: the first row is listed, checking it fails.
+    db.execute("drop table ipmac");
+    const CliRun r = cli({"report", "ipmac-map", path, "--format", "tsv"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "IP地址\tMAC地址\n10.0.0.1\t00-11-22-33-44-cc\n");
+    EXPECT_EQ(r.err, "trawler-cli: " + path + ": no such table: ipmac\n");
+}

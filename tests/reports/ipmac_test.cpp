@@ -46,18 +46,23 @@ TEST(IpMacInputTest, RefusesWhatIsNotAnAddress)
         const auto c = checkIpMacInput(ip, "00-0c-29-3a-5f-01");
         EXPECT_FALSE(c.ok()) << ip;
         EXPECT_NE(c.message.find("is not a dotted IPv4 address"), std::string::npos) << ip;
+        EXPECT_EQ(c.wrong, IpMacCheck::Field::Ip) << ip;
     }
     for (const char* mac : {"", "00-0c-29-3a-5f", "00-0c:29-3a-5f-01", "00-0c-29-3a-5f-0g", "000c.293a.5f01",
                             "00-0c-29-3a-5f-0'", "é0-0c-29-3a-5f"}) {
         const auto c = checkIpMacInput("10.0.0.1", mac);
         EXPECT_FALSE(c.ok()) << mac;
         EXPECT_NE(c.message.find("is not six hexadecimal bytes"), std::string::npos) << mac;
+        EXPECT_EQ(c.wrong, IpMacCheck::Field::Mac) << mac;
     }
     // Overlong texts are refused as such, not cut to fit their columns.
     EXPECT_EQ(checkIpMacInput("10.0.0.1' OR '1'='1", "00-0c-29-3a-5f-01").message,
               "The ip address is too long: an IPv4 address has at most 15 characters.");
     EXPECT_EQ(checkIpMacInput("10.0.0.1", "00-0c-29-3a-5f-01-02").message,
               "The mac address is too long: a MAC address has at most 17 characters.");
+    // Both wrong: the IP is named first, so the dialog points at its field.
+    EXPECT_EQ(checkIpMacInput("10.0.0.1' OR '1'='1", "x").wrong, IpMacCheck::Field::Ip);
+    EXPECT_EQ(checkIpMacInput("10.0.0.1", "00-0c-29-3a-5f-01").wrong, IpMacCheck::Field::None);
 }
 
 TEST_F(IpMacTest, InsertAndModifyKeepOneBindingPerIp)
