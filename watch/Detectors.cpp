@@ -45,9 +45,8 @@ Detectors::Detectors(DetectorSettings settings) : m_settings(settings)
 
 void Detectors::loadHistory(const DetectorHistory& history)
 {
-    const auto cut = [](const std::string& t) { return t.substr(0, t.find_last_not_of(' ') + 1); };
     for (const auto& [ip, mac] : history.lastMacs)
-        m_stations[cut(ip)].mac = cut(mac);
+        m_stations[text::trimTrailingBlanks(ip)].mac = text::trimTrailingBlanks(mac);
     for (const auto& [source, dest] : history.sharePairs) {
         std::uint32_t s = 0;
         std::uint32_t d = 0;
@@ -63,14 +62,14 @@ void Detectors::beginRun(const std::string& captureFile,
     m_learning = learning;
     m_references.clear();
     for (const auto& [ip, mac] : references)
-        m_references[ip.substr(0, ip.find_last_not_of(' ') + 1)] = mac;
+        m_references[text::trimTrailingBlanks(ip)] = mac;
     m_pending.clear();
 }
 
 std::string Detectors::ipText(std::uint32_t ip)
 {
-    char text[text::kIpv4TextSize];
-    return std::string(text, text::formatIpv4(ip, text));
+    char buffer[text::kIpv4TextSize];
+    return std::string(buffer, text::formatIpv4(ip, buffer));
 }
 
 void Detectors::raise(db::StoredAlert alert, std::int64_t seconds)
@@ -158,7 +157,7 @@ void Detectors::arp(const parse::DecodedFrame& frame, std::int64_t seconds)
         a.severity = "high";
         a.ip = ip;
         a.mac = mac;
-        const std::string bound = reference->second.substr(0, reference->second.find_last_not_of(' ') + 1);
+        const std::string bound = text::trimTrailingBlanks(reference->second);
         a.previousMac = reports::normaliseMac(bound).value_or(bound);
         a.key = "reference " + ip + ' ' + mac;
         raise(std::move(a), seconds);
