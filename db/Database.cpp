@@ -7,7 +7,8 @@
 #include "PgEngine.h"
 #endif
 
-#include <cctype>
+#include "text/Hex.h"
+
 #include <utility>
 
 namespace trawler::db {
@@ -21,18 +22,7 @@ std::string withSensor(const std::string& name, const std::string& sensor)
 {
     if (!isServerName(name))
         return name;
-    std::string encoded;
-    static const char* const kHex = "0123456789ABCDEF";
-    for (unsigned char c : sensor) {
-        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-            encoded += static_cast<char>(c);
-        } else {
-            encoded += '%';
-            encoded += kHex[c >> 4];
-            encoded += kHex[c & 0xf];
-        }
-    }
-    return name + (name.find('?') == std::string::npos ? "?" : "&") + "sensor=" + encoded;
+    return name + (name.find('?') == std::string::npos ? "?" : "&") + "sensor=" + text::percentEncode(sensor);
 }
 
 Database::Database() = default;

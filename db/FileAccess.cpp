@@ -1,6 +1,7 @@
 #include "FileAccess.h"
 
-#include <cctype>
+#include "text/Hex.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -54,18 +55,7 @@ std::string immutableUri(const std::string& databaseFile)
         path = databaseFile;
     // Everything but unreserved characters and '/' is percent-encoded, so
     // no '?', '#' or '%' of the path is read as part of the URI.
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (unsigned char c : path) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += kHex[c >> 4];
-            uri += kHex[c & 0xf];
-        }
-    }
-    return uri + "?immutable=1";
+    return "file://" + text::percentEncode(path, "/") + "?immutable=1";
 }
 
 } // namespace trawler::db

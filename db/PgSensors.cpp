@@ -4,9 +4,10 @@
 #include "PgSession.h"
 #include "Schema.h"
 
+#include "text/Hex.h"
+
 #include <unistd.h>
 
-#include <cctype>
 #include <climits>
 
 namespace trawler::db {
@@ -16,21 +17,6 @@ namespace {
 // Any fixed number: the advisory lock that makes two writers of a new
 // sensor create its tables one after the other.
 constexpr const char* kSensorLock = "727617";
-
-std::string percentDecode(std::string_view s)
-{
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1]))
-            && std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
-            out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
-            i += 2;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
 
 std::string literal(PgSession& session, const std::string& text)
 {
@@ -64,7 +50,7 @@ SensorUri splitSensorUri(const std::string& uri)
             end = uri.size();
         const std::string_view part(uri.data() + start, end - start);
         if (part.rfind("sensor=", 0) == 0)
-            out.sensor = percentDecode(part.substr(7));
+            out.sensor = text::percentDecode(part.substr(7));
         else if (!part.empty())
             kept += (kept.empty() ? "" : "&") + std::string(part);
         start = end + 1;

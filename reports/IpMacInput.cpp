@@ -1,22 +1,12 @@
 #include "IpMacInput.h"
 
 #include "text/AddressText.h"
+#include "text/Hex.h"
 #include "text/Trim.h"
 
 #include <cstdint>
 
 namespace trawler::reports {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::optional<std::string> normaliseIpv4(std::string_view text)
 {
@@ -35,8 +25,8 @@ std::optional<std::string> normaliseMac(std::string_view text)
     std::uint8_t bytes[6];
     for (int b = 0; b < 6; ++b) {
         const std::size_t at = static_cast<std::size_t>(b) * 3;
-        const int hi = hexValue(text[at]);
-        const int lo = hexValue(text[at + 1]);
+        const int hi = trawler::text::hexValue(text[at]);
+        const int lo = trawler::text::hexValue(text[at + 1]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         if (b < 5 && text[at + 2] != separator)

@@ -9,9 +9,6 @@ namespace trawler::reports {
 inline constexpr std::size_t kMaxIpLength = 15;    // 255.255.255.255
 inline constexpr std::size_t kMaxMacLength = 17;   // 00-0c-29-3a-5f-01
 
-// The value of one hexadecimal digit, -1 for any other character.
-int hexValue(char c);
-
 // A dotted IPv4 address: four decimal numbers 0 to 255 without leading zeros
 // (a leading zero reads as octal to some tools, so "010" is refused rather
 // than guessed). Returns it unchanged, or nullopt.

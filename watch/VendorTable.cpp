@@ -1,6 +1,7 @@
 #include "VendorTable.h"
 
 #include "reports/IpMacInput.h"
+#include "text/Hex.h"
 #include "text/Trim.h"
 
 #include <fstream>
@@ -21,8 +22,8 @@ bool readOui(std::string_view text, std::uint32_t& oui)
             ++pos;
         if (pos + 2 > text.size())
             return false;
-        const int high = reports::hexValue(text[pos]);
-        const int low = reports::hexValue(text[pos + 1]);
+        const int high = text::hexValue(text[pos]);
+        const int low = text::hexValue(text[pos + 1]);
         if (high < 0 || low < 0)
             return false;
         oui = (oui << 8) | static_cast<std::uint32_t>(high * 16 + low);

@@ -1,6 +1,8 @@
-// The shared address texts and trimming: what the parser stores, the dialog
-// and the command line accept, and the detectors read back.
+// The shared text forms: the address texts the parser stores, the dialog and
+// the command line accept and the detectors read back; trimming; the hex
+// digits and percent-encoding of database names.
 #include "text/AddressText.h"
+#include "text/Hex.h"
 #include "text/Trim.h"
 
 #include <gtest/gtest.h>
@@ -42,4 +44,23 @@ TEST(Trim, SpaceAroundGoesBlanksOnlyAtTheEnd)
     EXPECT_EQ(trimSpace(" a b "), "a b");
     EXPECT_EQ(trimSpace(" \t "), "");
     EXPECT_EQ(trimTrailingBlanks(" a\t  "), " a\t");
+}
+
+TEST(Hex, DigitsAndPercentEncoding)
+{
+    EXPECT_EQ(hexValue('0'), 0);
+    EXPECT_EQ(hexValue('f'), 15);
+    EXPECT_EQ(hexValue('F'), 15);
+    for (char c : {'g', 'G', '/', ':', '@', '`', ' ', '\0', '\xff'})
+        EXPECT_EQ(hexValue(c), -1) << int(c);
+
+    // Bytes above 0x7f are always encoded, whatever the locale.
+    const std::string raw = "lan 1/é?#%~._-Az9";
+    EXPECT_EQ(percentEncode(raw), "lan%201%2F%C3%A9%3F%23%25~._-Az9");
+    EXPECT_EQ(percentEncode(raw, "/"), "lan%201/%C3%A9%3F%23%25~._-Az9");
+    EXPECT_EQ(percentDecode(percentEncode(raw)), raw);
+    // A "%" without two digits after it is kept as it is.
+    EXPECT_EQ(percentDecode("100%"), "100%");
+    EXPECT_EQ(percentDecode("%4"), "%4");
+    EXPECT_EQ(percentDecode("%zz%41"), "%zzA");
 }
