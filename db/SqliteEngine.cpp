@@ -6,6 +6,8 @@
 #include "FileAccess.h"
 #include "SqlDialect.h"
 
+#include "text/Hex.h"
+
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -130,14 +132,11 @@ public:
         case SQLITE_BLOB: {
             // Bytes are shown in the engine's own literal form, X'0A1B', never
             // as text that a list or terminal would garble.
-            static constexpr char kHex[] = "0123456789ABCDEF";
             const auto* p = static_cast<const unsigned char*>(sqlite3_column_blob(m_stmt, index));
             const int n = sqlite3_column_bytes(m_stmt, index);
             std::string out = "X'";
-            for (int i = 0; i < n; ++i) {
-                out += kHex[p[i] >> 4];
-                out += kHex[p[i] & 0x0F];
-            }
+            for (int i = 0; i < n; ++i)
+                text::appendHex(out, p[i], text::HexCase::Upper);
             return Value::text(out + "'");
         }
         default: {

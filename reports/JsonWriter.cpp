@@ -2,13 +2,16 @@
 
 #include "TextEscape.h"
 
+#include "text/Hex.h"
+
 #include <set>
 
 namespace trawler::reports {
 
+using text::appendHex;
+
 std::string jsonString(std::string_view text)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(text.size() + 2);
     out += '"';
@@ -19,14 +22,12 @@ std::string jsonString(std::string_view text)
             const std::size_t len = utf8Sequence(text, i, cp);
             if (len == 0) {
                 out += "\\\\x";
-                out += kHex[c >> 4];
-                out += kHex[c & 0x0F];
+                appendHex(out, c);
                 ++i;
             } else if (cp <= 0x9F) {
                 // C1 controls: some terminals obey U+009B as CSI.
                 out += "\\u00";
-                out += kHex[cp >> 4];
-                out += kHex[cp & 0x0F];
+                appendHex(out, static_cast<unsigned char>(cp));
                 i += len;
             } else {
                 out.append(text.substr(i, len));
@@ -44,8 +45,7 @@ std::string jsonString(std::string_view text)
         default:
             if (c < 0x20 || c == 0x7F) {
                 out += "\\u00";
-                out += kHex[c >> 4];
-                out += kHex[c & 0x0F];
+                appendHex(out, c);
             } else {
                 out += static_cast<char>(c);
             }

@@ -1,16 +1,15 @@
 #include "TextEscape.h"
 
+#include "text/Hex.h"
+
 namespace trawler::reports {
 
 namespace {
 
-constexpr char kHex[] = "0123456789abcdef";
-
 void appendHexByte(std::string& out, unsigned char c, const char* prefix)
 {
     out += prefix;
-    out += kHex[c >> 4];
-    out += kHex[c & 0x0F];
+    text::appendHex(out, c);
 }
 
 bool plainAscii(unsigned char c)
@@ -156,9 +155,7 @@ std::string hexText(std::string_view bytes)
     std::string out;
     out.reserve(bytes.size() * 2);
     for (char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        out += kHex[c >> 4];
-        out += kHex[c & 0x0F];
+        text::appendHex(out, static_cast<unsigned char>(ch));
     }
     return out;
 }

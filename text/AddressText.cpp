@@ -1,5 +1,7 @@
 #include "AddressText.h"
 
+#include "Hex.h"
+
 #include <arpa/inet.h>
 
 #include <cstring>
@@ -17,8 +19,6 @@ char* putDecimal(char* p, unsigned v)
     *p++ = static_cast<char>('0' + v % 10);
     return p;
 }
-
-constexpr char kHexDigits[] = "0123456789abcdef";
 
 } // namespace
 
@@ -40,8 +40,8 @@ std::size_t formatMac(const std::uint8_t (&mac)[6], char (&out)[kMacTextSize])
     for (int i = 0; i < 6; ++i) {
         if (i)
             *p++ = '-';
-        *p++ = kHexDigits[mac[i] >> 4];
-        *p++ = kHexDigits[mac[i] & 0x0f];
+        *p++ = hexDigit(mac[i] >> 4);
+        *p++ = hexDigit(mac[i]);
     }
     *p = '\0';
     return static_cast<std::size_t>(p - out);

@@ -25,17 +25,14 @@ int hexValue(char c)
 
 std::string percentEncode(std::string_view s, std::string_view alsoKept)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(s.size());
     for (const char c : s) {
         if (unreserved(c) || alsoKept.find(c) != std::string_view::npos) {
             out += c;
         } else {
-            const auto byte = static_cast<unsigned char>(c);
             out += '%';
-            out += kDigits[byte >> 4];
-            out += kDigits[byte & 0x0f];
+            appendHex(out, static_cast<unsigned char>(c), HexCase::Upper);
         }
     }
     return out;
