@@ -18,14 +18,21 @@ namespace {
 // sensor create its tables one after the other.
 constexpr const char* kSensorLock = "727617";
 
-std::string literal(PgSession& session, const std::string& text)
+// A text quoted by libpq for the server's SQL: a value (PQescapeLiteral) or
+// a name (PQescapeIdentifier).
+std::string quoted(PgSession& session, const std::string& text, char* (*escape)(PGconn*, const char*, size_t))
 {
-    char* quoted = PQescapeLiteral(session.conn(), text.c_str(), text.size());
+    char* quoted = escape(session.conn(), text.c_str(), text.size());
     if (!quoted)
         throw DbError(connectionMessage(session.conn()));
     std::string out(quoted);
     PQfreemem(quoted);
     return out;
+}
+
+std::string literal(PgSession& session, const std::string& text)
+{
+    return quoted(session, text, &PQescapeLiteral);
 }
 
 bool exists(PgSession& session, const std::string& query)
@@ -69,13 +76,7 @@ std::string defaultSensorName()
 
 std::string sensorSchema(PgSession& session, const std::string& sensor)
 {
-    const std::string name = "sensor_" + sensor;
-    char* quoted = PQescapeIdentifier(session.conn(), name.c_str(), name.size());
-    if (!quoted)
-        throw DbError(connectionMessage(session.conn()));
-    std::string out(quoted);
-    PQfreemem(quoted);
-    return out;
+    return quoted(session, "sensor_" + sensor, &PQescapeIdentifier);
 }
 
 void selectSensorForReading(PgSession& session, const std::string& sensor)
