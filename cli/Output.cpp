@@ -19,13 +19,28 @@ namespace {
 // megabytes would otherwise pad every other row to its width.
 constexpr std::size_t kMaxAlignedWidth = 100;
 
+struct FormatName {
+    const char* name;
+    OutputFormat format;
+};
+constexpr FormatName kFormats[] = {
+    {"table", OutputFormat::Table}, {"tsv", OutputFormat::Tsv},   {"csv", OutputFormat::Csv},
+    {"json", OutputFormat::Json},   {"html", OutputFormat::Html},
+};
+
 } // namespace
 
 void addOutputOptions(CLI::App* command, OutputOptions& options, const char* defaultFormat)
 {
     options.format = defaultFormat;
-    command->add_option("--format", options.format, "Output format: table, tsv, csv, json or html")
-        ->check(CLI::IsMember({"table", "tsv", "csv", "json", "html"}));
+    std::vector<std::string> names;
+    std::string help = "Output format:";
+    for (const auto& f : kFormats) {
+        help += names.empty() ? " " : &f == std::end(kFormats) - 1 ? " or " : ", ";
+        help += f.name;
+        names.push_back(f.name);
+    }
+    command->add_option("--format", options.format, help)->check(CLI::IsMember(names));
     command->add_option("--output", options.file,
                         "Write to FILE (replaced only when the whole output was written) instead of standard output");
     command->add_flag("--bom", options.byteOrderMark, "csv: begin with a UTF-8 byte-order mark (for spreadsheets)");
@@ -33,16 +48,9 @@ void addOutputOptions(CLI::App* command, OutputOptions& options, const char* def
 
 OutputFormat parseFormat(const std::string& name, bool terminal)
 {
-    if (name == "table")
-        return OutputFormat::Table;
-    if (name == "csv")
-        return OutputFormat::Csv;
-    if (name == "tsv")
-        return OutputFormat::Tsv;
-    if (name == "json")
-        return OutputFormat::Json;
-    if (name == "html")
-        return OutputFormat::Html;
+    for (const auto& f : kFormats)
+        if (name == f.name)
+            return f.format;
     return terminal ? OutputFormat::Table : OutputFormat::Tsv;
 }
 
