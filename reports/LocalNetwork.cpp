@@ -45,7 +45,7 @@ std::string macFromLinkLayer(const ifaddrs* list, const std::string& name)
 
 LocalInterface localInterface()
 {
-    LocalInterface found{"", kFallbackIp, kFallbackMac, false};
+    LocalInterface found{kFallbackIp, kFallbackMac};
     ifaddrs* list = nullptr;
     if (::getifaddrs(&list) != 0)
         return found;
@@ -54,14 +54,10 @@ LocalInterface localInterface()
             continue;
         if (!(a->ifa_flags & IFF_UP) || (a->ifa_flags & IFF_LOOPBACK))
             continue;
-        char ip[INET_ADDRSTRLEN] = {};
         const auto* in = reinterpret_cast<const sockaddr_in*>(a->ifa_addr);
-        if (!::inet_ntop(AF_INET, &in->sin_addr, ip, sizeof ip))
-            continue;
-        found.name = a->ifa_name;
-        found.ip = ip;
-        found.found = true;
-        const std::string mac = macFromLinkLayer(list, found.name);
+        char ip[text::kIpv4TextSize];
+        found.ip.assign(ip, text::formatIpv4(ntohl(in->sin_addr.s_addr), ip));
+        const std::string mac = macFromLinkLayer(list, a->ifa_name);
         if (!mac.empty() && mac != "00-00-00-00-00-00")
             found.mac = mac;
         break;
