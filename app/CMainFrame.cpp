@@ -128,6 +128,7 @@ bool CMainFrame::create(CTrawlerView* view, const CommandTargets& targets)
     if (!createMenus() || !createToolBar() || !createStatusBar())
         return false;
     setCentralWidget(view);
+    view->setCommandRouter(this);
     watchView();
     move(100, 10);
     resize(600, 530);
@@ -205,6 +206,12 @@ bool CMainFrame::routeCommand(int id)
         return false;
     command->handler(m_targets);
     return true;
+}
+
+QString CMainFrame::commandText(int id) const
+{
+    const CommandInfo* command = findCommand(id);
+    return command ? menuText(command->text) : QString();
 }
 
 void CMainFrame::OnAppExit()

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "CommandRouter.h"
 #include "CommandTable.h"
 
 class CStatusBarXP;
@@ -21,7 +22,7 @@ class QLabel;
 class QTimer;
 class QToolButton;
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CommandRouter {
     Q_OBJECT
 public:
     // Frame metrics: border width and height, and the caption buttons' height.
@@ -42,7 +43,8 @@ public:
     ~CMainFrame() override;
 
     // Builds menus, toolbar and status bar and takes the view as the
-    // central widget; false when any of them cannot be made.
+    // central widget, routing its commands; false when any of them cannot
+    // be made.
     bool create(CTrawlerView* view, const CommandTargets& targets);
 
     CTrawlerView* view() const { return m_view; }
@@ -61,8 +63,8 @@ public:
     QToolButton* cancelParseButton() const { return m_btnCancelParse; }
     QAction* action(int id) const { return m_actions.value(id); }
 
-    // Sends a command to its handler; false for an unknown id.
-    bool routeCommand(int id);
+    bool routeCommand(int id) override;
+    QString commandText(int id) const override;
 
     // Where a point in window coordinates falls.
     HitArea hitTest(const QPoint& pos) const;

@@ -1,7 +1,6 @@
 #include "CTrawlerView.h"
 
 #include "CHelpDlg.h"
-#include "WatchController.h"
 
 #include "capture/CParseDlg.h"
 #include "capture/CaptureController.h"
@@ -167,7 +166,7 @@ void CTrawlerView::OnCaptureStart()
 {
     // A running watch already captures (with its own copy of the capture
     // component); a second capture beside it would split the traffic.
-    if (WatchController::of(*this).isRunning()) {
+    if (m_captureGuard && m_captureGuard()) {
         m_prompter.message(this, kAppTitle, tr("正在监视. 请先停止监视, 再开始截包."));
         return;
     }

@@ -5,9 +5,9 @@
 // at once and a long result never turns into a mass of widgets.
 #include "CTrawlerView.h"
 
-#include "CMainFrame.h"
 #include "CQueryResultDlg.h"
-#include "CommandTable.h"
+#include "CommandIds.h"
+#include "CommandRouter.h"
 #include "JobObserver.h"
 #include "LocalNetworkSample.h"
 #include "ReportViewText.h"
@@ -99,16 +99,11 @@ void CTrawlerView::ShowError(const QString& text)
 void CTrawlerView::RouteCommand(int id)
 {
     // Through the main window's routing when the view sits in one; a view
-    // on its own receives its command directly.
-    if (auto* frame = qobject_cast<CMainFrame*>(window())) {
-        frame->routeCommand(id);
-        return;
-    }
-    if (const CommandInfo* command = findCommand(id)) {
-        CommandTargets targets;
-        targets.view = this;
-        command->handler(targets);
-    }
+    // on its own answers its query button directly.
+    if (m_router)
+        m_router->routeCommand(id);
+    else if (id == ID_CUSTOM_QUERY)
+        OnCustomQuery();
 }
 
 // ---- database choice ----

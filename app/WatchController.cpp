@@ -45,6 +45,8 @@ WatchController::WatchController(Prompter& prompter, CTrawlerView& view)
     : QObject(&view), m_prompter(prompter), m_view(view)
 {
     setObjectName(QStringLiteral("watchController"));
+    // A capture beside a running watch would split the traffic.
+    view.setCaptureGuard([self = QPointer<WatchController>(this)] { return self && self->isRunning(); });
 }
 
 WatchController::~WatchController()
