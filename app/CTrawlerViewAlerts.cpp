@@ -3,6 +3,7 @@
 // that acknowledges them.
 #include "CTrawlerView.h"
 
+#include "ReportLayout.h"
 #include "ReportListModel.h"
 #include "ReportViewText.h"
 
@@ -28,7 +29,7 @@ namespace reports = trawler::reports;
 
 namespace {
 
-const QRect kAlertListRect(0, 0, reports::kListWidth, 385);
+const QRect kAlertListRect(0, 0, kListWidth, 385);
 const QRect kAlertHintRect(0, 390, 420, 35);
 const QRect kAcknowledgeRect(425, 390, 160, 35);
 

@@ -6,6 +6,7 @@
 
 #include "CommandRouter.h"
 #include "JobObserver.h"
+#include "ReportLayout.h"
 #include "ReportExport.h"
 #include "ReportListModel.h"
 
@@ -78,7 +79,7 @@ void CTrawlerView::OnExportReport()
         return;
     }
     const reports::ReportDefinition definition = *m_shown;
-    QString reportTitle = m_router ? m_router->commandText(definition.commandId) : QString();
+    QString reportTitle = m_router ? m_router->commandText(reportLayout(definition.name).commandId) : QString();
     if (reportTitle.isEmpty())
         reportTitle = QString::fromStdString(definition.name);
     QString path = m_prompter.saveFileName(this, tr("导出报表"), QString::fromStdString(definition.name) + ".csv",

@@ -6,6 +6,7 @@
 #include "CIpMacDlg.h"
 #include "JobObserver.h"
 #include "LocalNetworkSample.h"
+#include "ReportLayout.h"
 #include "ReportListModel.h"
 #include "ReportViewText.h"
 
@@ -109,8 +110,9 @@ void CTrawlerView::ShowIpMacMap(const std::vector<std::string>& titles, std::vec
                                 const std::optional<std::string>& failure)
 {
     const ReportDefinition definition = reports::ipMacMapReport();
+    const ReportLayout& layout = reportLayout(definition.name);
     auto* model = new ReportListModel(titles);
-    CreateReportList(definition.listBottom, model);
+    CreateReportList(layout.listBottom, model);
     std::vector<QStringList> changes;
     for (const reports::IpMacMapRow& row : rows)
         for (const std::string& warning : row.warnings)
@@ -141,6 +143,6 @@ void CTrawlerView::ShowIpMacMap(const std::vector<std::string>& titles, std::vec
     }
     m_shown = definition;
     if (definition.hint)
-        ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
+        ShowHint(fromUtf8(*definition.hint), layout.hintRect);
     BuildQueryPanel();
 }

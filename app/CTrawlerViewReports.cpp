@@ -10,6 +10,7 @@
 #include "CommandRouter.h"
 #include "JobObserver.h"
 #include "LocalNetworkSample.h"
+#include "ReportLayout.h"
 #include "ReportViewText.h"
 #include "ReportListModel.h"
 #include "ReportListView.h"
@@ -143,7 +144,7 @@ QTreeView* CTrawlerView::CreateReportList(int listBottom, ReportListModel* model
     model->setParent(list);
     list->setProperty("controlId", kListId);
     list->setFont(font());
-    list->setGeometry(0, 0, reports::kListWidth, listBottom);
+    list->setGeometry(0, 0, kListWidth, listBottom);
     // A failure while scrolling is shown once the scrolling is over, not
     // from inside the list's own layout.
     connect(model, &ReportListModel::fetchFailed, list, [this](const QString& text) { ShowError(text); },
@@ -198,7 +199,7 @@ void CTrawlerView::ShowLegend(int bottom)
     const reports::ChartPoint first = layout.wedges.front().legendTopLeft;
     auto* legend = new ShareLegend(layout, m_fontText, this);
     const int left = first.x - ShareLegend::kSwatchGap;
-    legend->setGeometry(left, first.y, reports::kListWidth - left, std::max(ShareLegend::kLineHeight, bottom - first.y));
+    legend->setGeometry(left, first.y, kListWidth - left, std::max(ShareLegend::kLineHeight, bottom - first.y));
     legend->show();
     m_pLegend = legend;
     update();
@@ -314,10 +315,11 @@ void CTrawlerView::RunTableReport(const ReportDefinition& definition)
             failure = e.what();
         }
         return [this, definition, cursor, rows, chart, failure] {
+            const ReportLayout& layout = reportLayout(definition.name);
             auto* model = new ReportListModel(cursor->titles());
             model->appendRows(std::move(*rows));
             model->setCursor(std::move(*cursor));
-            CreateReportList(definition.listBottom, model);
+            CreateReportList(layout.listBottom, model);
             if (failure) {
                 // The rows listed so far stay; no chart, no hint.
                 ShowError(fromUtf8(*failure));
@@ -326,12 +328,12 @@ void CTrawlerView::RunTableReport(const ReportDefinition& definition)
             WatchModel(model);
             m_shown = definition;
             if (definition.hint)
-                ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
+                ShowHint(fromUtf8(*definition.hint), layout.hintRect);
             if (chart) {
                 m_chart = chart;
                 m_bShowChart = true;
                 // The legend ends where the hint begins.
-                ShowLegend(definition.hint ? definition.hintRect.top : kQueryLabelRect.top());
+                ShowLegend(definition.hint ? layout.hintRect.top() : kQueryLabelRect.top());
             }
             BuildQueryPanel();
         };
