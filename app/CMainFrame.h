@@ -52,12 +52,10 @@ public:
     CStatusBarXP* statusBarXP() const { return m_wndStatusBar; }
     QLabel* messagePane() const { return m_paneMessage; }
     // Status panes: the report's row count, the database chosen for
-    // analysis, the save directory, a running capture; the button that
-    // stops a report at work.
+    // analysis, the save directory; the button that stops a report at work.
     QLabel* rowsPane() const { return m_paneRows; }
     QLabel* databasePane() const { return m_paneDatabase; }
     QLabel* saveDirPane() const { return m_paneSaveDir; }
-    QLabel* capturePane() const { return m_paneCapture; }
     QToolButton* stopButton() const { return m_btnStop; }
     // Cancels the running parses; shown while any runs.
     QToolButton* cancelParseButton() const { return m_btnCancelParse; }

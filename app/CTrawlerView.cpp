@@ -190,9 +190,8 @@ void CTrawlerView::OnParse()
     }
     // Both paths go on exactly as chosen: a backslash is an ordinary file
     // name character here, so nothing is escaped.
-    m_strCapFile = dialog.m_strCapPath;
     m_strParseDb = dialog.m_strMdbPath;
-    m_parse->launch(m_strCapFile, m_strParseDb);
+    m_parse->launch(dialog.m_strCapPath, m_strParseDb);
 }
 
 // ---- help ----

@@ -121,8 +121,6 @@ public:
     // What the running work says of itself (a wait, a progress); empty when
     // nothing.
     QString statusNote() const;
-    // The free query's result while its dialog is open.
-    ReportListModel* queryModel() const { return m_queryModel; }
 
     // What the reports show; null while the control does not exist.
     QTreeView* reportList() const { return m_pReportList; }
@@ -143,8 +141,7 @@ public:
     // The network prefix of the destination-traffic hint.
     QString networkPrefix() const;
 
-    // The paths the last parse command handed on.
-    QString lastCaptureFile() const { return m_strCapFile; }
+    // The database the last parse command handed on.
     QString lastParseDatabase() const { return m_strParseDb; }
 
 signals:
@@ -194,7 +191,6 @@ private:
     QString m_szFileName; // file-name buffer of the create and initialise dialogs
     bool m_bCapturing = false;
     std::function<bool()> m_captureGuard;
-    QString m_strCapFile;
     QString m_strParseDb;
     std::unique_ptr<ParseLauncher> m_parse;
     std::unique_ptr<CaptureController> m_capture;

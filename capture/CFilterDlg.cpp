@@ -102,15 +102,6 @@ QRadioButton* CFilterDlg::radioButton(int id) const
     return qobject_cast<QRadioButton*>(m_radios->button(id));
 }
 
-QString CFilterDlg::fixedFilter(int id)
-{
-    for (const FixedFilter& radio : kRadios) {
-        if (radio.id == id && radio.filter)
-            return QString::fromLatin1(radio.filter);
-    }
-    return {};
-}
-
 void CFilterDlg::accept()
 {
     m_strFilter.clear();
