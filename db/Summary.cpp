@@ -1,10 +1,12 @@
 #include "Summary.h"
 
 #include "DbError.h"
+#include "PairRanking.h"
 #include "ParseWriting.h"
 #include "SummarySchema.h"
 
 #include <algorithm>
+#include <array>
 
 namespace trawler::db {
 
@@ -27,9 +29,20 @@ namespace {
 // and the observer hears of progress a few times a second.
 constexpr std::int64_t kChunkRows = 500000;
 
-bool rankingCurrent(const schema::State& s)
+bool rankingCurrent(const schema::State& s, SummaryUse use)
 {
-    return s.ranked == s.covered;
+    switch (use) {
+    case SummaryUse::RankedTcp: return s.rankedTcp == s.covered;
+    case SummaryUse::RankedUdp: return s.rankedUdp == s.covered;
+    case SummaryUse::Sums: break;
+    }
+    return true;
+}
+
+// The transports whose ranking a use needs: TCP, UDP.
+std::array<bool, 2> rankingsOf(SummaryUse use, bool all)
+{
+    return {all || use == SummaryUse::RankedTcp, all || use == SummaryUse::RankedUdp};
 }
 
 SummaryStatus statusOf(const schema::State& s)
@@ -100,20 +113,28 @@ void bringUpToDate(Database& db, SummaryObserver* observer, bool rebuild, Summar
     const SummaryStatus status = statusOf(s);
     const bool resum = rebuild || status == SummaryStatus::Stale;
     const std::int64_t from = resum ? 0 : s.covered;
-    const bool reRank = use == SummaryUse::RankedPairs
-        && (resum || status == SummaryStatus::Behind || !rankingCurrent(s));
-    Steps steps(observer, chunksBetween(from, s.lastRow) + (reRank ? 2 : 0));
+    const bool changed = resum || status == SummaryStatus::Behind;
+    const std::array<bool, 2> wanted = rankingsOf(use, rebuild);
+    bool reRank[2] = {};
+    std::uint64_t rankSteps = 0;
+    for (int k = 0; k < 2; ++k) {
+        const SummaryUse layerUse = k == 0 ? SummaryUse::RankedTcp : SummaryUse::RankedUdp;
+        reRank[k] = wanted[k] && (changed || !rankingCurrent(s, layerUse));
+        rankSteps += reRank[k] ? 1 : 0;
+    }
+    Steps steps(observer, chunksBetween(from, s.lastRow) + rankSteps);
     if (resum)
         schema::clear(db);
-    if (resum || status == SummaryStatus::Behind)
+    if (changed)
         sumRows(db, from, s.lastRow, steps);
-    if (reRank) {
-        for (bool tcp : {true, false}) {
-            steps.checkCancelled();
-            schema::rank(db, tcp);
-            steps.done();
-        }
-        schema::markRanked(db);
+    for (int k = 0; k < 2; ++k) {
+        if (!reRank[k])
+            continue;
+        const bool tcp = k == 0;
+        steps.checkCancelled();
+        rankPairs(db, tcp);
+        schema::markRanked(db, tcp);
+        steps.done();
     }
     transaction.commit();
 }
@@ -131,7 +152,7 @@ bool refreshSummaries(Database& db, SummaryObserver* observer, SummaryUse use)
     const SummaryStatus status = statusOf(s);
     if (status == SummaryStatus::Unavailable)
         return false;
-    if (status == SummaryStatus::Current && (use == SummaryUse::Sums || rankingCurrent(s)))
+    if (status == SummaryStatus::Current && rankingCurrent(s, use))
         return true;
     // A parse run holds the write lock for its whole capture; rather than
     // wait for it, read the raw rows it has not yet added to.
@@ -143,7 +164,7 @@ bool refreshSummaries(Database& db, SummaryObserver* observer, SummaryUse use)
 
 void rebuildSummaries(Database& db, SummaryObserver* observer)
 {
-    bringUpToDate(db, observer, true, SummaryUse::RankedPairs);
+    bringUpToDate(db, observer, true, SummaryUse::Sums);
 }
 
 } // namespace trawler::db

@@ -48,11 +48,12 @@ enum class SummaryStatus {
 // Reads the state without changing anything.
 SummaryStatus summaryStatus(Database& db);
 
-// What a report reads: the sums, or the ranked endpoint-pair results built
-// from them (built on first use after the sums changed).
-enum class SummaryUse { Sums, RankedPairs };
+// What a report reads: the sums, or the ranked TCP or UDP endpoint-pair
+// results built from them (built on first use after the sums changed; each
+// transport on its own, so one report does not wait for the other's).
+enum class SummaryUse { Sums, RankedTcp, RankedUdp };
 
-// Brings the sums (and, for RankedPairs, the ranking) up to date when they
+// Brings the sums (and a ranking asked for) up to date when they
 // are not, in a transaction of its own that waits for another writer.
 // Returns false when they cannot be used and the caller should read the raw
 // table: there is no ip table, or they are out of date while a parse run

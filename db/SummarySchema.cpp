@@ -14,7 +14,8 @@ const char* const kCreate[] = {
     "create table if not exists trawler_sum_lan (Sourceip TEXT COLLATE RTRIM, Destip TEXT COLLATE RTRIM, "
     "Times INTEGER)",
     "create table if not exists trawler_sum_state (Id INTEGER PRIMARY KEY CHECK (Id = 1), Covered INTEGER NOT NULL, "
-    "Stale INTEGER NOT NULL, Version INTEGER NOT NULL, Ranked INTEGER NOT NULL DEFAULT -1)",
+    "Stale INTEGER NOT NULL, Version INTEGER NOT NULL, RankedTcp INTEGER NOT NULL DEFAULT -1, "
+    "RankedUdp INTEGER NOT NULL DEFAULT -1)",
     // The endpoint-pair results, grouped and stored in report order (rowid
     // order), so a report lists its first rows at once at any size.
     "create table if not exists trawler_rank_tcp (Sourceip TEXT, Sourceport INTEGER, Destip TEXT, Destport INTEGER, "
@@ -78,13 +79,14 @@ State read(Database& db)
     s.version = static_cast<int>(single(db, "select Version from trawler_sum_state where Id = 1"));
     if (s.version != kVersion)
         return s;
-    Statement st = db.prepare("select Covered, Stale, Ranked from trawler_sum_state where Id = 1");
+    Statement st = db.prepare("select Covered, Stale, RankedTcp, RankedUdp from trawler_sum_state where Id = 1");
     if (!st.step())
         return s;
     s.complete = true;
     s.covered = st.value(0).toInt();
     s.stale = st.value(1).toInt() != 0;
-    s.ranked = st.value(2).toInt();
+    s.rankedTcp = st.value(2).toInt();
+    s.rankedUdp = st.value(3).toInt();
     return s;
 }
 
@@ -109,19 +111,9 @@ void clear(Database& db)
     create(db);
 }
 
-void rank(Database& db, bool tcp)
+void markRanked(Database& db, bool tcp)
 {
-    const std::string table = tcp ? "trawler_rank_tcp" : "trawler_rank_udp";
-    db.execute("delete from " + table);
-    // Inserted in the report's order, so rowid order is that order.
-    db.execute("insert into " + table + " select Sourceip, Sourceport, Destip, Destport, sum(Bytes) from "
-               "trawler_sum_pair where Upperlayer = '" + (tcp ? "TCP" : "UDP") + "' group by Sourceip, "
-               "Sourceport, Destip, Destport order by sum(Bytes) desc");
-}
-
-void markRanked(Database& db)
-{
-    db.execute("update trawler_sum_state set Ranked = Covered");
+    db.execute(std::string("update trawler_sum_state set ") + (tcp ? "RankedTcp" : "RankedUdp") + " = Covered");
 }
 
 void markCovered(Database& db, std::int64_t lastRow)

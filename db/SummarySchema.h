@@ -10,7 +10,7 @@ namespace trawler::db::summary_schema {
 
 // Bumped when the layout of the sums changes; a file with another version
 // has its sums rebuilt on first use.
-constexpr int kVersion = 2;
+constexpr int kVersion = 3;
 
 struct State {
     bool ipTable = false;     // the raw table exists
@@ -19,7 +19,9 @@ struct State {
     int version = 0;
     std::int64_t covered = 0; // highest ip rowid the sums include
     std::int64_t lastRow = 0; // highest ip rowid now (0: no rows)
-    std::int64_t ranked = -1; // `covered` when the pair results were last ranked
+    // `covered` when the TCP and the UDP pair results were last ranked.
+    std::int64_t rankedTcp = -1;
+    std::int64_t rankedUdp = -1;
 };
 
 State read(Database& db);
@@ -27,10 +29,8 @@ State read(Database& db);
 void create(Database& db);
 // Drops and creates every summary object: empty sums covering nothing.
 void clear(Database& db);
-// Groups the pair sums into the ranked TCP or UDP results; markRanked once
-// both are done.
-void rank(Database& db, bool tcp);
-void markRanked(Database& db);
+// Records that the TCP or UDP pair results (PairRanking.h) match the sums.
+void markRanked(Database& db, bool tcp);
 void markCovered(Database& db, std::int64_t lastRow);
 
 // Parameters of the row-appending statements, in order:

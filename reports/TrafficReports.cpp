@@ -12,8 +12,8 @@ std::optional<SummaryRoute> summaryStatement(const ReportDefinition& definition)
     // destination report's hint.
     static const std::pair<std::string, SummaryRoute> routes[] = {
         {destIpTrafficReport("").sql, {db::summary_sql::kDestTraffic, db::SummaryUse::Sums}},
-        {tcpPairTrafficReport().sql, {db::summary_sql::kTcpPairs, db::SummaryUse::RankedPairs}},
-        {udpPairTrafficReport().sql, {db::summary_sql::kUdpPairs, db::SummaryUse::RankedPairs}},
+        {tcpPairTrafficReport().sql, {db::summary_sql::kTcpPairs, db::SummaryUse::RankedTcp}},
+        {udpPairTrafficReport().sql, {db::summary_sql::kUdpPairs, db::SummaryUse::RankedUdp}},
         {lanAccessReport().sql, {db::summary_sql::kLanAccess, db::SummaryUse::Sums}},
     };
     for (const auto& [raw, route] : routes)
