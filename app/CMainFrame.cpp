@@ -2,7 +2,7 @@
 
 #include "CTrawlerView.h"
 
-#include "capture/PacketTally.h"
+#include "capturegui/PacketTally.h"
 
 #include "skin/CStatusBarXP.h"
 #include "skin/CToolBarXP.h"

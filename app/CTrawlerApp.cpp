@@ -6,8 +6,8 @@
 #include "CTrawlerView.h"
 #include "DialogColours.h"
 
-#include "capture/ParseLauncher.h"
-#include "capture/Prompter.h"
+#include "parsegui/ParseLauncher.h"
+#include "prompt/Prompter.h"
 
 #include <QApplication>
 #include <QIcon>

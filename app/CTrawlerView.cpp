@@ -2,13 +2,13 @@
 
 #include "CHelpDlg.h"
 
-#include "capture/CParseDlg.h"
-#include "capture/CaptureController.h"
-#include "capture/FileChoice.h"
-#include "capture/ParseLauncher.h"
-#include "capture/Prompter.h"
+#include "capturegui/CaptureController.h"
 #include "db/DatabaseFile.h"
 #include "db/DbError.h"
+#include "parsegui/CParseDlg.h"
+#include "parsegui/ParseLauncher.h"
+#include "prompt/FileChoice.h"
+#include "prompt/Prompter.h"
 
 #include <QChildEvent>
 #include <QDesktopServices>

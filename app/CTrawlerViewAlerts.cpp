@@ -7,9 +7,9 @@
 #include "ReportListModel.h"
 #include "ReportViewText.h"
 
-#include "capture/Prompter.h"
 #include "db/AlertStore.h"
 #include "db/DbError.h"
+#include "prompt/Prompter.h"
 #include "reports/Interruption.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportError.h"

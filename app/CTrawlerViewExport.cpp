@@ -10,7 +10,7 @@
 #include "ReportExport.h"
 #include "ReportListModel.h"
 
-#include "capture/Prompter.h"
+#include "prompt/Prompter.h"
 #include "reports/Catalogue.h"
 #include "reports/CsvWriter.h"
 #include "reports/HtmlReportWriter.h"

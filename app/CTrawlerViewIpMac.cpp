@@ -10,7 +10,7 @@
 #include "ReportListModel.h"
 #include "ReportViewText.h"
 
-#include "capture/Prompter.h"
+#include "prompt/Prompter.h"
 #include "reports/Catalogue.h"
 #include "reports/Interruption.h"
 #include "reports/IpMacInput.h"

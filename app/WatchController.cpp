@@ -3,9 +3,9 @@
 #include "CTrawlerView.h"
 #include "ReportViewText.h"
 
-#include "capture/CaptureController.h"
-#include "capture/ParseLauncher.h"
-#include "capture/Prompter.h"
+#include "capturegui/CaptureController.h"
+#include "parsegui/ParseLauncher.h"
+#include "prompt/Prompter.h"
 #include "reports/ReportError.h"
 #include "watch/Pipeline.h"
 #include "watch/WatchLoop.h"

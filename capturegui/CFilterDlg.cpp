@@ -1,7 +1,7 @@
 #include "CFilterDlg.h"
 
 #include "CaptureDialogStyle.h"
-#include "CSkinButton.h"
+#include "skin/CSkinButton.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
