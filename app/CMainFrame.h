@@ -3,14 +3,15 @@
 // table, and a caption and border that the window paints itself.
 #include <QMainWindow>
 #include <QMap>
-#include <QPixmap>
 #include <QRect>
 
-#include <array>
 #include <functional>
 #include <memory>
 
+#include "CommandRouter.h"
 #include "CommandTable.h"
+
+#include "skin/CaptionFrame.h"
 
 class CStatusBarXP;
 class CToolBarXP;
@@ -21,28 +22,17 @@ class QLabel;
 class QTimer;
 class QToolButton;
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CommandRouter {
     Q_OBJECT
 public:
-    // Frame metrics: border width and height, and the caption buttons' height.
-    static constexpr int kBorderX = 4;
-    static constexpr int kBorderY = 4;
-    static constexpr int kCaptionButtonHeight = 19;
-    static constexpr int kCaptionHeight = kCaptionButtonHeight + kBorderY;
-    static constexpr int kButtonWidth = 16;
-    static constexpr int kButtonHeight = 15;
-    static constexpr int kButtonGap = 3;
-    // Resize handles at the corners reach this far along each edge.
-    static constexpr int kCornerSize = 12;
-
-    enum class HitArea { Client, Caption, Icon, Close, Maximize, Minimize, Left, Right, Top, Bottom,
-                         TopLeft, TopRight, BottomLeft, BottomRight };
+    using HitArea = CaptionFrame::HitArea;
 
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Builds menus, toolbar and status bar and takes the view as the
-    // central widget; false when any of them cannot be made.
+    // central widget, routing its commands; false when any of them cannot
+    // be made.
     bool create(CTrawlerView* view, const CommandTargets& targets);
 
     CTrawlerView* view() const { return m_view; }
@@ -50,28 +40,25 @@ public:
     CStatusBarXP* statusBarXP() const { return m_wndStatusBar; }
     QLabel* messagePane() const { return m_paneMessage; }
     // Status panes: the report's row count, the database chosen for
-    // analysis, the save directory, a running capture; the button that
-    // stops a report at work.
+    // analysis, the save directory; the button that stops a report at work.
     QLabel* rowsPane() const { return m_paneRows; }
     QLabel* databasePane() const { return m_paneDatabase; }
     QLabel* saveDirPane() const { return m_paneSaveDir; }
-    QLabel* capturePane() const { return m_paneCapture; }
     QToolButton* stopButton() const { return m_btnStop; }
     // Cancels the running parses; shown while any runs.
     QToolButton* cancelParseButton() const { return m_btnCancelParse; }
     QAction* action(int id) const { return m_actions.value(id); }
 
-    // Sends a command to its handler; false for an unknown id.
-    bool routeCommand(int id);
+    bool routeCommand(int id) override;
+    QString commandText(int id) const override;
 
-    // Where a point in window coordinates falls.
-    HitArea hitTest(const QPoint& pos) const;
-    QRect closeRect() const { return m_rcClose; }
-    QRect maximizeRect() const { return m_rcMaximize; }
-    QRect minimizeRect() const { return m_rcMinimize; }
-    QRect iconRect() const { return m_rcIcon; }
-    // The caption button under the pointer (Client when none).
-    HitArea hoveredButton() const { return m_hover; }
+    // The painted caption (skin/CaptionFrame.h).
+    HitArea hitTest(const QPoint& pos) const { return m_caption->hitTest(pos); }
+    QRect closeRect() const { return m_caption->closeRect(); }
+    QRect maximizeRect() const { return m_caption->maximizeRect(); }
+    QRect minimizeRect() const { return m_caption->minimizeRect(); }
+    QRect iconRect() const { return m_caption->iconRect(); }
+    HitArea hoveredButton() const { return m_caption->hoveredButton(); }
 
     void OnAppExit();
 
@@ -100,7 +87,6 @@ private:
     bool createMenus();
     bool createToolBar();
     bool createStatusBar();
-    void layoutCaption();
     void updateMessagePane();
     void watchView();
     void showRowCount(qlonglong rows);
@@ -108,8 +94,6 @@ private:
     void showSaveDir(const QString& dir);
     void showCapturing(bool capturing);
     void updateCaptureCount();
-    void setHover(HitArea hover);
-    void updateCursor(HitArea area);
 
     CommandTargets m_targets;
     CTrawlerView* m_view = nullptr;
@@ -128,16 +112,7 @@ private:
     QString m_lastCapture;   // "file: N packets" after a capture ended
     QMap<int, QAction*> m_actions;
 
-    // Caption rectangles, in window coordinates, recomputed on every resize.
-    QRect m_rcClose, m_rcMaximize, m_rcMinimize, m_rcIcon;
-    std::array<QPixmap, 12> m_bitmaps; // bitmaps 130 to 141
-    QPixmap m_icon;
-    HitArea m_hover = HitArea::Client;
-
-    // Moving and resizing by hand, where the window system does not do it.
-    HitArea m_dragArea = HitArea::Client;
-    QPoint m_dragStart;
-    QRect m_geometryAtPress;
+    std::unique_ptr<CaptionFrame> m_caption;
 
     struct ParseEntry {
         QString file;

@@ -8,11 +8,11 @@
 #include "LockIndicators.h"
 #include "WatchController.h"
 
-#include "capture/CaptureController.h"
-#include "capture/FileChoice.h"
-#include "capture/PacketTally.h"
-#include "capture/ParseLauncher.h"
-#include "capture/Prompter.h"
+#include "capturegui/CaptureController.h"
+#include "capturegui/PacketTally.h"
+#include "parsegui/ParseLauncher.h"
+#include "prompt/FileChoice.h"
+#include "prompt/Prompter.h"
 #include "skin/CStatusBarXP.h"
 
 #include <QCloseEvent>

@@ -6,8 +6,8 @@
 #include "CTrawlerView.h"
 #include "DialogColours.h"
 
-#include "capture/ParseLauncher.h"
-#include "capture/Prompter.h"
+#include "parsegui/ParseLauncher.h"
+#include "prompt/Prompter.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -38,7 +38,6 @@ bool CTrawlerApp::InitInstance(const QStringList& arguments)
     m_view = new CTrawlerView(m_prompter, m_frame.get());
     CommandTargets targets;
     targets.app = this;
-    targets.frame = m_frame.get();
     targets.view = m_view;
     if (!m_frame->create(m_view, targets)) {
         m_frame.reset();
@@ -78,6 +77,11 @@ void CTrawlerApp::OnAppAbout()
 {
     CAboutDlg about(m_frame.get());
     m_prompter.exec(about);
+}
+
+void CTrawlerApp::OnAppExit()
+{
+    m_frame->OnAppExit();
 }
 
 void CTrawlerApp::OnFileNew()

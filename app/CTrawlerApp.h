@@ -6,13 +6,15 @@
 
 #include <memory>
 
+#include "CommandTable.h"
+
 class CMainFrame;
 class CTrawlerDoc;
 class CTrawlerView;
 class DialogColours;
 class Prompter;
 
-class CTrawlerApp {
+class CTrawlerApp : public AppCommands {
 public:
     static constexpr char kOrganization[] = "Local AppWizard-Generated Applications";
     static constexpr char kWindowTitle[] = "Trawler-拖网渔船";
@@ -31,10 +33,11 @@ public:
     CTrawlerView* view() const { return m_view; }
     CTrawlerDoc* document() const { return m_doc.get(); }
 
-    void OnAppAbout();
-    void OnFileNew();
-    void OnFileOpen();
-    void OnFileSave();
+    void OnAppAbout() override;
+    void OnAppExit() override;
+    void OnFileNew() override;
+    void OnFileOpen() override;
+    void OnFileSave() override;
     bool OpenDocumentFile(const QString& path);
 
 private:

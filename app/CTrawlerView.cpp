@@ -1,15 +1,14 @@
 #include "CTrawlerView.h"
 
 #include "CHelpDlg.h"
-#include "WatchController.h"
 
-#include "capture/CParseDlg.h"
-#include "capture/CaptureController.h"
-#include "capture/FileChoice.h"
-#include "capture/ParseLauncher.h"
-#include "capture/Prompter.h"
+#include "capturegui/CaptureController.h"
 #include "db/DatabaseFile.h"
 #include "db/DbError.h"
+#include "parsegui/CParseDlg.h"
+#include "parsegui/ParseLauncher.h"
+#include "prompt/FileChoice.h"
+#include "prompt/Prompter.h"
 
 #include <QChildEvent>
 #include <QDesktopServices>
@@ -167,7 +166,7 @@ void CTrawlerView::OnCaptureStart()
 {
     // A running watch already captures (with its own copy of the capture
     // component); a second capture beside it would split the traffic.
-    if (WatchController::of(*this).isRunning()) {
+    if (m_captureGuard && m_captureGuard()) {
         m_prompter.message(this, kAppTitle, tr("正在监视. 请先停止监视, 再开始截包."));
         return;
     }
@@ -191,9 +190,8 @@ void CTrawlerView::OnParse()
     }
     // Both paths go on exactly as chosen: a backslash is an ordinary file
     // name character here, so nothing is escaped.
-    m_strCapFile = dialog.m_strCapPath;
     m_strParseDb = dialog.m_strMdbPath;
-    m_parse->launch(m_strCapFile, m_strParseDb);
+    m_parse->launch(dialog.m_strCapPath, m_strParseDb);
 }
 
 // ---- help ----

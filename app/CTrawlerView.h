@@ -19,6 +19,7 @@
 
 #include "skin/CSkinButton.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@
 
 
 class CaptureController;
+class CommandRouter;
 class ParseLauncher;
 class Prompter;
 class QPainter;
@@ -57,12 +59,17 @@ public:
     ~CTrawlerView() override;
 
     Prompter& prompter() const { return m_prompter; }
+    // Where the view's own controls send their commands (the main window);
+    // a view without one handles them itself.
+    void setCommandRouter(CommandRouter* router) { m_router = router; }
     ParseLauncher& parseLauncher() const { return *m_parse; }
     CaptureController& captureController() const { return *m_capture; }
 
     // The capture flag: while it is set the view paints the capture banner.
     // The capture controller sets it as capture starts and stops.
     bool isCapturing() const { return m_bCapturing; }
+    // While the guard answers true (a watch captures already), 开始 is refused.
+    void setCaptureGuard(std::function<bool()> guard) { m_captureGuard = std::move(guard); }
     void setCapturing(bool capturing);
 
     // Database files (CTrawlerView.cpp).
@@ -114,8 +121,6 @@ public:
     // What the running work says of itself (a wait, a progress); empty when
     // nothing.
     QString statusNote() const;
-    // The free query's result while its dialog is open.
-    ReportListModel* queryModel() const { return m_queryModel; }
 
     // What the reports show; null while the control does not exist.
     QTreeView* reportList() const { return m_pReportList; }
@@ -136,8 +141,7 @@ public:
     // The network prefix of the destination-traffic hint.
     QString networkPrefix() const;
 
-    // The paths the last parse command handed on.
-    QString lastCaptureFile() const { return m_strCapFile; }
+    // The database the last parse command handed on.
     QString lastParseDatabase() const { return m_strParseDb; }
 
 signals:
@@ -183,9 +187,10 @@ private:
     void ShowAlerts(const std::vector<trawler::db::StoredAlert>& alerts);
 
     Prompter& m_prompter;
+    CommandRouter* m_router = nullptr;
     QString m_szFileName; // file-name buffer of the create and initialise dialogs
     bool m_bCapturing = false;
-    QString m_strCapFile;
+    std::function<bool()> m_captureGuard;
     QString m_strParseDb;
     std::unique_ptr<ParseLauncher> m_parse;
     std::unique_ptr<CaptureController> m_capture;

@@ -3,12 +3,13 @@
 // that acknowledges them.
 #include "CTrawlerView.h"
 
+#include "ReportLayout.h"
 #include "ReportListModel.h"
 #include "ReportViewText.h"
 
-#include "capture/Prompter.h"
 #include "db/AlertStore.h"
 #include "db/DbError.h"
+#include "prompt/Prompter.h"
 #include "reports/Interruption.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportError.h"
@@ -28,7 +29,7 @@ namespace reports = trawler::reports;
 
 namespace {
 
-const QRect kAlertListRect(0, 0, reports::kListWidth, 385);
+const QRect kAlertListRect(0, 0, kListWidth, 385);
 const QRect kAlertHintRect(0, 390, 420, 35);
 const QRect kAcknowledgeRect(425, 390, 160, 35);
 

@@ -4,12 +4,13 @@
 // carry the marks of the check made when it was shown.
 #include "CTrawlerView.h"
 
-#include "CommandTable.h"
+#include "CommandRouter.h"
 #include "JobObserver.h"
+#include "ReportLayout.h"
 #include "ReportExport.h"
 #include "ReportListModel.h"
 
-#include "capture/Prompter.h"
+#include "prompt/Prompter.h"
 #include "reports/Catalogue.h"
 #include "reports/CsvWriter.h"
 #include "reports/HtmlReportWriter.h"
@@ -78,9 +79,9 @@ void CTrawlerView::OnExportReport()
         return;
     }
     const reports::ReportDefinition definition = *m_shown;
-    const CommandInfo* command = findCommand(definition.commandId);
-    const QString reportTitle = command ? QCoreApplication::translate("CommandTable", command->text)
-                                        : QString::fromStdString(definition.name);
+    QString reportTitle = m_router ? m_router->commandText(reportLayout(definition.name).commandId) : QString();
+    if (reportTitle.isEmpty())
+        reportTitle = QString::fromStdString(definition.name);
     QString path = m_prompter.saveFileName(this, tr("导出报表"), QString::fromStdString(definition.name) + ".csv",
                                            exportFileFilter());
     if (path.isEmpty())

@@ -5,10 +5,11 @@
 #include "CChangedMacDlg.h"
 #include "CIpMacDlg.h"
 #include "JobObserver.h"
+#include "ReportLayout.h"
 #include "ReportListModel.h"
 #include "ReportViewText.h"
 
-#include "capture/Prompter.h"
+#include "prompt/Prompter.h"
 #include "reports/Catalogue.h"
 #include "reports/Interruption.h"
 #include "reports/IpMacInput.h"
@@ -108,8 +109,9 @@ void CTrawlerView::ShowIpMacMap(const std::vector<std::string>& titles, std::vec
                                 const std::optional<std::string>& failure)
 {
     const ReportDefinition definition = reports::ipMacMapReport();
+    const ReportLayout& layout = reportLayout(definition.name);
     auto* model = new ReportListModel(titles);
-    CreateReportList(definition.listBottom, model);
+    CreateReportList(layout.listBottom, model);
     std::vector<QStringList> changes;
     for (const reports::IpMacMapRow& row : rows)
         for (const std::string& warning : row.warnings)
@@ -140,6 +142,6 @@ void CTrawlerView::ShowIpMacMap(const std::vector<std::string>& titles, std::vec
     }
     m_shown = definition;
     if (definition.hint)
-        ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
+        ShowHint(fromUtf8(*definition.hint), layout.hintRect);
     BuildQueryPanel();
 }

@@ -5,23 +5,24 @@
 // at once and a long result never turns into a mass of widgets.
 #include "CTrawlerView.h"
 
-#include "CMainFrame.h"
 #include "CQueryResultDlg.h"
-#include "CommandTable.h"
+#include "CommandIds.h"
+#include "CommandRouter.h"
 #include "JobObserver.h"
+#include "ReportLayout.h"
 #include "ReportViewText.h"
 #include "ReportListModel.h"
 #include "ReportListView.h"
 #include "ShareChartPainter.h"
 #include "ShareLegend.h"
 
-#include "capture/FileChoice.h"
-#include "capture/ParseLauncher.h"
-#include "capture/Prompter.h"
+#include "parsegui/ParseLauncher.h"
+#include "prompt/FileChoice.h"
+#include "prompt/Prompter.h"
 #include "reports/Catalogue.h"
 #include "reports/FreeQuery.h"
-#include "reports/IpMacMap.h"
 #include "reports/Interruption.h"
+#include "reports/IpMacMap.h"
 #include "reports/LocalNetwork.h"
 #include "reports/PieLayout.h"
 #include "reports/ReportCursor.h"
@@ -98,16 +99,11 @@ void CTrawlerView::ShowError(const QString& text)
 void CTrawlerView::RouteCommand(int id)
 {
     // Through the main window's routing when the view sits in one; a view
-    // on its own receives its command directly.
-    if (auto* frame = qobject_cast<CMainFrame*>(window())) {
-        frame->routeCommand(id);
-        return;
-    }
-    if (const CommandInfo* command = findCommand(id)) {
-        CommandTargets targets;
-        targets.view = this;
-        command->handler(targets);
-    }
+    // on its own answers its query button directly.
+    if (m_router)
+        m_router->routeCommand(id);
+    else if (id == ID_CUSTOM_QUERY)
+        OnCustomQuery();
 }
 
 // ---- database choice ----
@@ -147,7 +143,7 @@ QTreeView* CTrawlerView::CreateReportList(int listBottom, ReportListModel* model
     model->setParent(list);
     list->setProperty("controlId", kListId);
     list->setFont(font());
-    list->setGeometry(0, 0, reports::kListWidth, listBottom);
+    list->setGeometry(0, 0, kListWidth, listBottom);
     // A failure while scrolling is shown once the scrolling is over, not
     // from inside the list's own layout.
     connect(model, &ReportListModel::fetchFailed, list, [this](const QString& text) { ShowError(text); },
@@ -202,7 +198,7 @@ void CTrawlerView::ShowLegend(int bottom)
     const reports::ChartPoint first = layout.wedges.front().legendTopLeft;
     auto* legend = new ShareLegend(layout, m_fontText, this);
     const int left = first.x - ShareLegend::kSwatchGap;
-    legend->setGeometry(left, first.y, reports::kListWidth - left, std::max(ShareLegend::kLineHeight, bottom - first.y));
+    legend->setGeometry(left, first.y, kListWidth - left, std::max(ShareLegend::kLineHeight, bottom - first.y));
     legend->show();
     m_pLegend = legend;
     update();
@@ -318,10 +314,11 @@ void CTrawlerView::RunTableReport(const ReportDefinition& definition)
             failure = e.what();
         }
         return [this, definition, cursor, rows, chart, failure] {
+            const ReportLayout& layout = reportLayout(definition.name);
             auto* model = new ReportListModel(cursor->titles());
             model->appendRows(std::move(*rows));
             model->setCursor(std::move(*cursor));
-            CreateReportList(definition.listBottom, model);
+            CreateReportList(layout.listBottom, model);
             if (failure) {
                 // The rows listed so far stay; no chart, no hint.
                 ShowError(fromUtf8(*failure));
@@ -330,12 +327,12 @@ void CTrawlerView::RunTableReport(const ReportDefinition& definition)
             WatchModel(model);
             m_shown = definition;
             if (definition.hint)
-                ShowHint(fromUtf8(*definition.hint), toQRect(definition.hintRect));
+                ShowHint(fromUtf8(*definition.hint), layout.hintRect);
             if (chart) {
                 m_chart = chart;
                 m_bShowChart = true;
                 // The legend ends where the hint begins.
-                ShowLegend(definition.hint ? definition.hintRect.top : kQueryLabelRect.top());
+                ShowLegend(definition.hint ? layout.hintRect.top() : kQueryLabelRect.top());
             }
             BuildQueryPanel();
         };

@@ -4,29 +4,27 @@
 // handler are all built from it.
 #include <array>
 
-class CTrawlerApp;
-class CTrawlerView;
-class CMainFrame;
+#include "CommandIds.h"
 
-// Framework command ids kept from the resource scripts.
-constexpr int ID_APP_EXIT = 57665;
-constexpr int ID_APP_ABOUT = 57664;
-constexpr int ID_FILE_NEW = 57600;
-constexpr int ID_FILE_OPEN = 57601;
-constexpr int ID_FILE_SAVE = 57603;
-// 文件 → 导出报表...
-constexpr int ID_EXPORT_REPORT = 32830;
-// The query panel's button carries the free query's command id.
-constexpr int ID_CUSTOM_QUERY = 2;
-// 监视 → 开始监视, 停止监视, 显示警报.
-constexpr int ID_WATCH_START = 32840;
-constexpr int ID_WATCH_STOP = 32841;
-constexpr int ID_WATCH_ALERTS = 32842;
+class CTrawlerView;
+
+// The commands the program itself answers (the document's, About and Exit);
+// the application implements them.
+class AppCommands {
+public:
+    virtual void OnAppAbout() = 0;
+    virtual void OnAppExit() = 0;
+    virtual void OnFileNew() = 0;
+    virtual void OnFileOpen() = 0;
+    virtual void OnFileSave() = 0;
+
+protected:
+    ~AppCommands() = default;
+};
 
 // Who receives a command when it is routed.
 struct CommandTargets {
-    CTrawlerApp* app = nullptr;
-    CMainFrame* frame = nullptr;
+    AppCommands* app = nullptr;
     CTrawlerView* view = nullptr;
 };
 

@@ -3,9 +3,9 @@
 #include "CTrawlerView.h"
 #include "ReportViewText.h"
 
-#include "capture/CaptureController.h"
-#include "capture/ParseLauncher.h"
-#include "capture/Prompter.h"
+#include "capturegui/CaptureController.h"
+#include "parsegui/ParseLauncher.h"
+#include "prompt/Prompter.h"
 #include "reports/ReportError.h"
 #include "watch/Pipeline.h"
 #include "watch/WatchLoop.h"
@@ -45,6 +45,8 @@ WatchController::WatchController(Prompter& prompter, CTrawlerView& view)
     : QObject(&view), m_prompter(prompter), m_view(view)
 {
     setObjectName(QStringLiteral("watchController"));
+    // A capture beside a running watch would split the traffic.
+    view.setCaptureGuard([self = QPointer<WatchController>(this)] { return self && self->isRunning(); });
 }
 
 WatchController::~WatchController()

@@ -31,7 +31,6 @@ public:
     void stop();
     bool isRunning() const { return static_cast<bool>(m_thread); }
     bool isStopping() const { return m_stopping; }
-    quint64 newAlerts() const { return m_newAlerts; }
     // The window wants to close: false when nothing runs; otherwise the
     // watch is stopped and the window is closed once it has ended.
     bool holdCloseUntilStopped(QWidget* window);

@@ -1,7 +1,7 @@
 #include "CTrawlerApp.h"
 #include "Language.h"
 
-#include "capture/WidgetPrompter.h"
+#include "prompt/WidgetPrompter.h"
 #include "skin/SkinStyle.h"
 
 #include <QApplication>

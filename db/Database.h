@@ -70,7 +70,9 @@ public:
 
     // For one connection that writes many rows in one long transaction (a
     // parse run): a larger page cache and in-memory temporary storage.
-    // Durability at commit is unchanged.
+    // Durability at commit is unchanged. The columns' width and range checks
+    // are not evaluated on this connection: only a writer whose values meet
+    // them by construction (fixed-size texts, 16-bit numbers) may call it.
     void tuneForBulkWrite();
     // Who hears of a wait for another connection's write lock; nullptr: wait
     // silently. May be set before open(); it holds for every later open. The

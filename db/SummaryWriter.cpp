@@ -2,54 +2,12 @@
 
 #include "SummarySchema.h"
 
-#include <algorithm>
-
 namespace trawler::db {
 
 namespace schema = summary_schema;
 
-namespace {
-
-// Largest tables of destinations (about 100 bytes a slot) and of address
-// pairs; written out when three quarters full.
-constexpr std::size_t kMaxAddressSlots = std::size_t(1) << 18;
-
-// The NetBIOS (RFC 1001/1002) and SMB-over-TCP ports the LAN report watches.
-bool isSharingPort(std::uint16_t port)
-{
-    return port == 137 || port == 138 || port == 139 || port == 445;
-}
-
-std::uint64_t mix(std::uint64_t x)
-{
-    // splitmix64 finaliser: addresses of one LAN differ only in a few bits.
-    x ^= x >> 30;
-    x *= 0xbf58476d1ce4e5b9ULL;
-    x ^= x >> 27;
-    x *= 0x94d049bb133111ebULL;
-    return x ^ (x >> 31);
-}
-
-} // namespace
-
-std::size_t SummaryWriter::MixHash::operator()(std::uint64_t k) const
-{
-    return static_cast<std::size_t>(mix(k));
-}
-
-std::size_t SummaryWriter::PairHash::operator()(const PairKey& k) const
-{
-    return static_cast<std::size_t>(mix(k.addresses ^ mix(k.portsLayer)));
-}
-
-void SummaryWriter::TimeText::set(std::string_view t)
-{
-    size = static_cast<std::uint8_t>(std::min(t.size(), text.size()));
-    std::copy_n(t.data(), size, text.data());
-}
-
 SummaryWriter::SummaryWriter(Database& db, AddressText addressText, std::size_t maxPairSlots)
-    : m_db(db), m_addressText(addressText), m_dest(kMaxAddressSlots), m_pair(maxPairSlots), m_lan(kMaxAddressSlots)
+    : m_db(db), m_addressText(addressText), m_maxPairSlots(maxPairSlots), m_sums(maxPairSlots)
 {
     schema::State s = schema::read(db);
     if (!s.ipTable)
@@ -75,32 +33,14 @@ void SummaryWriter::add(std::uint32_t source, std::uint32_t dest, Layer layer, s
 {
     if (!m_active)
         return;
-    DestSums& d = m_dest.at(dest);
-    d.bytes += totalLength;
-    if (!time.empty()) {
-        // Time texts are fixed-width, so text order is time order.
-        if (!d.timed) {
-            d.first.set(time);
-            d.last.set(time);
-            d.timed = true;
-        } else if (time < d.first.view()) {
-            d.first.set(time);
-        } else if (time > d.last.view()) {
-            d.last.set(time);
-        }
+    m_sums.add(source, dest, layer, sourcePort, destPort, totalLength, time);
+    if (m_sums.full()) {
+        write(m_sums);
+        m_sums.clear();
     }
-    if (layer != Layer::Other) {
-        const PairKey key{std::uint64_t(source) << 32 | dest,
-                          std::uint64_t(sourcePort) << 24 | std::uint64_t(destPort) << 8 | std::uint64_t(layer)};
-        m_pair.at(key) += totalLength;
-        if (isSharingPort(sourcePort) || isSharingPort(destPort))
-            ++m_lan.at(std::uint64_t(source) << 32 | dest);
-    }
-    if (m_pair.full() || m_dest.full() || m_lan.full())
-        flush();
 }
 
-void SummaryWriter::bindPair(Statement& st, int base, const PairKey& key, std::int64_t bytes, PairTexts& texts)
+void SummaryWriter::bindPair(Statement& st, int base, const SummarySums::PairKey& key, std::int64_t bytes, PairTexts& texts)
 {
     // Texts are bound unowned: `texts` stays put until the statement's step.
     char (&source)[16] = texts[0];
@@ -114,27 +54,29 @@ void SummaryWriter::bindPair(Statement& st, int base, const PairKey& key, std::i
     st.bindInt64(base + 6, bytes);
 }
 
-void SummaryWriter::flush()
+void SummaryWriter::write(const SummarySums& sums)
 {
+    if (!m_active)
+        return;
     char a[16];
     char b[16];
-    m_dest.forEach([&](std::uint64_t address, const DestSums& sums) {
+    sums.forEachDest([&](std::uint64_t address, const SummarySums::DestSums& d) {
         m_appendDest.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(address), a)});
-        if (sums.timed) {
-            m_appendDest.bindTextUnowned(2, sums.first.view());
-            m_appendDest.bindTextUnowned(3, sums.last.view());
+        if (d.timed) {
+            m_appendDest.bindTextUnowned(2, d.first.view());
+            m_appendDest.bindTextUnowned(3, d.last.view());
         } else {
             m_appendDest.bindNull(2);
             m_appendDest.bindNull(3);
         }
-        m_appendDest.bindInt64(4, sums.bytes);
+        m_appendDest.bindInt64(4, d.bytes);
         m_appendDest.execute();
     });
     // Pairs are by far the most rows: they go in batches, one statement
     // step for kPairBatch rows; the remainder row by row.
-    std::array<std::pair<PairKey, std::int64_t>, kPairBatch> batch;
+    std::array<std::pair<SummarySums::PairKey, std::int64_t>, kPairBatch> batch;
     std::size_t filled = 0;
-    m_pair.forEach([&](const PairKey& key, std::int64_t bytes) {
+    sums.forEachPair([&](const SummarySums::PairKey& key, std::int64_t bytes) {
         batch[filled++] = {key, bytes};
         if (filled == kPairBatch) {
             for (std::size_t i = 0; i < kPairBatch; ++i)
@@ -147,22 +89,20 @@ void SummaryWriter::flush()
         bindPair(m_appendPair, 0, batch[i].first, batch[i].second, m_pairTexts[0]);
         m_appendPair.execute();
     }
-    m_lan.forEach([&](std::uint64_t addresses, std::int64_t times) {
+    sums.forEachLan([&](std::uint64_t addresses, std::int64_t times) {
         m_appendLan.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(addresses >> 32), a)});
         m_appendLan.bindTextUnowned(2, {b, m_addressText(static_cast<std::uint32_t>(addresses), b)});
         m_appendLan.bindInt64(3, times);
         m_appendLan.execute();
     });
-    m_dest.clear();
-    m_pair.clear();
-    m_lan.clear();
 }
 
 void SummaryWriter::finish()
 {
     if (!m_active)
         return;
-    flush();
+    write(m_sums);
+    m_sums.clear();
     schema::markCovered(m_db, schema::read(m_db).lastRow);
     m_active = false;
 }

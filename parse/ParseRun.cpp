@@ -1,5 +1,7 @@
 #include "ParseRun.h"
 
+#include "BatchPipe.h"
+#include "BatchWriter.h"
 #include "CaptureFile.h"
 #include "FrameDecoder.h"
 #include "RowWriter.h"
@@ -12,6 +14,7 @@
 #include "db/Notices.h"
 #include "db/ParseWriting.h"
 
+#include <memory>
 #include <optional>
 
 namespace trawler::parse {
@@ -102,6 +105,7 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
     wait.over();
     RowWriter writer(database);
     db::SummaryWriter summary = summaryWriterFor(database);
+    BatchWriter batchWriter(database, summary);
 
     // Checked and recorded inside the transaction, so two runs on the same
     // file cannot both pass the check.
@@ -116,6 +120,16 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
     std::string_view endTime;
     std::optional<std::string> readError;
     CaptureRecord record;
+
+    // From here the frames' rows are stored on the pipe's thread; this one
+    // reads, decodes and sums. Any return before drain() abandons the
+    // stored rows (the pipe stops first, then the transaction rolls back).
+    BatchPipe pipe(batchWriter);
+    std::unique_ptr<RowBatch> batch = pipe.emptyBatch();
+    auto newSums = [&] {
+        return summary.active() ? std::make_unique<db::SummarySums>(summary.maxPairSlots()) : nullptr;
+    };
+    std::unique_ptr<db::SummarySums> sums = newSums();
 
     for (;;) {
         const ReadStatus status = capture.next(record);
@@ -144,11 +158,21 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
 
         const DecodedFrame frame = decodeFrame(record.data, record.captured, record.wire);
         counters.count(frame);
-        writer.writeFrame(frame, time);
-        feedSummary(summary, frame, time);
+        batch->add(frame, time);
+        if (sums) {
+            feedSummary(*sums, frame, time);
+            if (sums->full()) {
+                batch->sums = std::move(sums);
+                sums = newSums();
+            }
+        }
         if (options.observer)
             options.observer->frame(frame, static_cast<std::int64_t>(record.seconds), record.data, record.captured);
 
+        if (batch->full()) {
+            pipe.store(std::move(batch));
+            batch = pipe.emptyBatch();
+        }
         if (counters.total % kProgressEveryFrames == 0) {
             if (capture.changedSinceOpen())
                 return ended(TRAWLER_PARSE_BEING_WRITTEN, kWrong, std::string(kStillBeingWritten));
@@ -168,6 +192,11 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
                          + *readError);
     listener.progress(readError ? capture.bytesRead() : fileSize, fileSize,
                       static_cast<std::uint64_t>(counters.total));
+
+    if (sums && !sums->empty())
+        batch->sums = std::move(sums);
+    pipe.store(std::move(batch));
+    pipe.drain();
 
     std::optional<std::string> endText;
     if (startTime)

@@ -1,27 +1,12 @@
 #include "RowWriter.h"
 
-#include "IcmpNames.h"
-#include "TextForms.h"
-
 #include "db/DbError.h"
-#include "text/AddressText.h"
 
-#include <array>
 #include <limits>
 
 namespace trawler::parse {
 
-using text::formatIpv4;
-using text::formatMac;
-using text::kIpv4TextSize;
-using text::kMacTextSize;
-
 namespace {
-
-// The ARP operation codes (RFC 826, RFC 903) that have a stored text.
-constexpr std::array<std::string_view, 5> kArpOperationNames = {
-    "", "Arp Request", "Arp Reply", "Rarp Request", "Rarp Reply",
-};
 
 void bindTextOrNull(db::Statement& st, int index, std::string_view text)
 {
@@ -43,12 +28,7 @@ void bindCount(db::Statement& st, int index, std::int64_t value, const char* col
 
 RowWriter::RowWriter(db::Database& database)
     : m_db(database),
-      m_history(database.prepare("insert into history (Filename) values (?)")),
-      m_arp(database.prepare("insert into arp (Tm, Sourcemac, Destmac, Sourceip, Destip, Type) values (?, ?, ?, ?, ?, ?)")),
-      m_ip(database.prepare(
-          "insert into ip (Tm, Sourceip, Destip, Totallen, Upperlayer, Sourceport, Destport) values (?, ?, ?, ?, ?, ?, ?)")),
-      m_icmp(database.prepare("insert into icmp (Tm, Sourceip, Destip, Totallen, Type, Code) values (?, ?, ?, ?, ?, ?)")),
-      m_syn(database.prepare("insert into syn (Tm, Sourceip, Destip, Sourceport, Destport) values (?, ?, ?, ?, ?)"))
+      m_history(database.prepare("insert into history (Filename) values (?)"))
 {
 }
 
@@ -72,77 +52,6 @@ void RowWriter::recordHistory(std::string_view captureFile)
 {
     m_history.bindTextUnowned(1, captureFile);
     m_history.execute();
-}
-
-void RowWriter::writeFrame(const DecodedFrame& frame, std::string_view timeText)
-{
-    if (frame.frameClass == FrameClass::Arp)
-        writeArp(frame, timeText);
-    else if (frame.frameClass == FrameClass::Ip)
-        writeIp(frame, timeText);
-}
-
-void RowWriter::writeArp(const DecodedFrame& frame, std::string_view timeText)
-{
-    char senderMac[kMacTextSize];
-    char targetMac[kMacTextSize];
-    char senderIp[kIpv4TextSize];
-    char targetIp[kIpv4TextSize];
-    const std::size_t senderMacLength = formatMac(frame.senderMac, senderMac);
-    const std::size_t targetMacLength = formatMac(frame.targetMac, targetMac);
-    const std::size_t senderIpLength = formatIpv4(frame.senderIp, senderIp);
-    const std::size_t targetIpLength = formatIpv4(frame.targetIp, targetIp);
-
-    bindTextOrNull(m_arp, 1, timeText);
-    m_arp.bindTextUnowned(2, {senderMac, senderMacLength});
-    m_arp.bindTextUnowned(3, {targetMac, targetMacLength});
-    m_arp.bindTextUnowned(4, {senderIp, senderIpLength});
-    m_arp.bindTextUnowned(5, {targetIp, targetIpLength});
-    bindTextOrNull(m_arp, 6,
-                   frame.arpOperation < kArpOperationNames.size() ? kArpOperationNames[frame.arpOperation] : "");
-    m_arp.execute();
-}
-
-void RowWriter::writeIp(const DecodedFrame& frame, std::string_view timeText)
-{
-    char sourceBuf[kIpv4TextSize];
-    char destBuf[kIpv4TextSize];
-    const std::string_view source(sourceBuf, formatIpv4(frame.sourceIp, sourceBuf));
-    const std::string_view dest(destBuf, formatIpv4(frame.destIp, destBuf));
-
-    // The frame's second row comes first: icmp or syn, then ip.
-    if (frame.transport == Transport::Icmp) {
-        const IcmpName name = icmpName(frame.icmpType, frame.icmpCode);
-        bindTextOrNull(m_icmp, 1, timeText);
-        m_icmp.bindTextUnowned(2, source);
-        m_icmp.bindTextUnowned(3, dest);
-        m_icmp.bindInt(4, frame.totalLength);
-        m_icmp.bindTextUnowned(5, name.type);
-        bindTextOrNull(m_icmp, 6, name.code);
-        m_icmp.execute();
-    } else if (frame.transport == Transport::Tcp && frame.syn) {
-        bindTextOrNull(m_syn, 1, timeText);
-        m_syn.bindTextUnowned(2, source);
-        m_syn.bindTextUnowned(3, dest);
-        m_syn.bindInt(4, frame.sourcePort);
-        m_syn.bindInt(5, frame.destPort);
-        m_syn.execute();
-    }
-
-    bindTextOrNull(m_ip, 1, timeText);
-    m_ip.bindTextUnowned(2, source);
-    m_ip.bindTextUnowned(3, dest);
-    m_ip.bindInt(4, frame.totalLength);
-    if (frame.transport == Transport::Tcp || frame.transport == Transport::Udp) {
-        m_ip.bindTextUnowned(5, frame.transport == Transport::Tcp ? "TCP" : "UDP");
-        m_ip.bindInt(6, frame.sourcePort);
-        m_ip.bindInt(7, frame.destPort);
-    } else {
-        m_ip.bindNull(5);
-        m_ip.bindNull(6);
-        m_ip.bindNull(7);
-    }
-    m_ip.execute();
 }
 
 void RowWriter::writeCounters(const RunCounters& counters, const std::optional<std::string>& startTime,

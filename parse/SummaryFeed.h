@@ -2,8 +2,8 @@
 // Hands the ip row of a decoded frame to the traffic summaries, with exactly
 // the values the row writer stores for it.
 #include "FrameDecoder.h"
-#include "TextForms.h"
 
+#include "db/SummarySums.h"
 #include "db/SummaryWriter.h"
 #include "text/AddressText.h"
 
@@ -11,15 +11,15 @@
 
 namespace trawler::parse {
 
-inline void feedSummary(db::SummaryWriter& summary, const DecodedFrame& frame, std::string_view timeText)
+inline void feedSummary(db::SummarySums& sums, const DecodedFrame& frame, std::string_view timeText)
 {
     if (frame.frameClass != FrameClass::Ip)
         return;
-    using Layer = db::SummaryWriter::Layer;
+    using Layer = db::SummarySums::Layer;
     const Layer layer = frame.transport == Transport::Tcp   ? Layer::Tcp
                         : frame.transport == Transport::Udp ? Layer::Udp
                                                             : Layer::Other;
-    summary.add(frame.sourceIp, frame.destIp, layer, frame.sourcePort, frame.destPort, frame.totalLength, timeText);
+    sums.add(frame.sourceIp, frame.destIp, layer, frame.sourcePort, frame.destPort, frame.totalLength, timeText);
 }
 
 inline db::SummaryWriter summaryWriterFor(db::Database& database)

@@ -32,21 +32,17 @@ std::vector<ReportColumn> columns(std::initializer_list<std::pair<const char*, c
 {
     std::vector<ReportColumn> out;
     for (const auto& [field, title] : fieldTitles)
-        out.push_back(ReportColumn{field, title, 100});
+        out.push_back(ReportColumn{field, title});
     return out;
 }
 
-ReportDefinition base(const char* name, int commandId, std::string sql)
+ReportDefinition base(const char* name, std::string sql)
 {
     ReportDefinition d;
     d.name = name;
-    d.commandId = commandId;
     d.sql = std::move(sql);
     return d;
 }
-
-// The traffic reports put their hint lower, under the chart.
-constexpr ChartRect kTrafficHintRect{0, 355, 585, 385};
 
 std::string pairSql(const char* protocolClause)
 {
@@ -56,18 +52,16 @@ std::string pairSql(const char* protocolClause)
                       tabs(24) + "  ");
 }
 
-ReportDefinition pairReport(const char* name, int commandId, const char* protocolClause)
+ReportDefinition pairReport(const char* name, const char* protocolClause)
 {
-    ReportDefinition d = base(name, commandId, pairSql(protocolClause));
+    ReportDefinition d = base(name, pairSql(protocolClause));
     d.columns = columns({{"Sourceip", "源IP地址"},
                          {"Sourceport", "源端口"},
                          {"Destip", "目的IP地址"},
                          {"Destport", "目的端口"},
                          {"Totallenth", "数据包长度"}});
-    d.listBottom = 245;
     d.hint = "提示: 本表列出TCP(UDP)端端连接的流量在总流量中所占比例。";
-    d.hintRect = kTrafficHintRect;
-    d.chart = ChartSpec{{"Sourceip", "Destip"}, "Totallenth", kTrafficShareThreshold, false, {70, 300}, {20, 250, 120, 350}, 140};
+    d.chart = ChartSpec{{"Sourceip", "Destip"}, "Totallenth", kTrafficShareThreshold, false, {70, 300}, {20, 250, 120, 350}};
     return d;
 }
 
@@ -96,13 +90,12 @@ ReportDefinition icmpScannersReport()
     const auto is = [](std::string_view type) { return "Type='" + std::string(type) + "'"; };
     const std::string probeClause[] = {"where " + is(types[0]) + " or " + is(types[1]), "or " + is(types[2]),
                                        "or " + is(types[3])};
-    ReportDefinition d = base("icmp-scanners", 32779,
+    ReportDefinition d = base("icmp-scanners",
                               joinPieces({"select min(Tm) as StartTime,max(Tm) as EndTime,Sourceip, count(*) as times",
                                           "from icmp", probeClause[0].c_str(), probeClause[1].c_str(),
                                           probeClause[2].c_str(), "group by Sourceip", "order by count(*) DESC"},
                                          tabs(12)));
     d.columns = columns({{"StartTime", "开始时间"}, {"EndTime", "截至时间"}, {"Sourceip", "探测者IP"}, {"times", "总探测次数"}});
-    d.listBottom = 300;
     d.hint = "提示: 本表列出某IP对其他IP的探测情况, 探测次数过多可能有入侵其他人的倾向。\n"
              "1. 原理: 本表检测出的探测者IP均发出Echo Request, Information Request, TimeStamp Request, Address Mask "
              "Request等请求信息。此类信息常用于对目标机器的探测。探测总次数为其所发出此类ICMP数据包的个数。\n"
@@ -113,13 +106,12 @@ ReportDefinition icmpScannersReport()
 
 ReportDefinition icmpScannedReport()
 {
-    ReportDefinition d = base("icmp-scanned", 32780,
+    ReportDefinition d = base("icmp-scanned",
                               joinPieces({"select min(Tm) as StartTime,max(Tm) as EndTime,Sourceip, count(*) as times",
                                           "  from icmp", "  where Type='Echo Reply' or Type='Destination Unreachable'",
                                           "  group by Sourceip", "  order by count(*) DESC"},
                                          tabs(11)));
     d.columns = columns({{"StartTime", "开始时间"}, {"EndTime", "截至时间"}, {"Sourceip", "被探测者IP"}, {"times", "被探测次数"}});
-    d.listBottom = 300;
     d.hint = "提示: 本表列出被扫描IP的统计数据, 被扫描次数过多可能有被入侵的可能。\n"
              "1. 原理: 本表选出对某个请求IP进行Echo Reply或者Destination Unreachable(Port "
              "Unreachable)应答的源IP地址。这些IP地址应请求信息才发出应答。\n"
@@ -129,7 +121,7 @@ ReportDefinition icmpScannedReport()
 
 ReportDefinition icmpRelationsReport()
 {
-    ReportDefinition d = base("icmp-relations", 32781,
+    ReportDefinition d = base("icmp-relations",
                               joinPieces({"SELECT min(Tm) as StartTime, max(Tm) as EndTime,Sourceip, Destip, count(*) AS times",
                                           "FROM icmp", "where Type='Echo Request'", "GROUP BY Sourceip, Destip",
                                           "ORDER BY count(*) DESC"},
@@ -139,14 +131,13 @@ ReportDefinition icmpRelationsReport()
                          {"Sourceip", "扫描者IP"},
                          {"Destip", "被扫描者IP"},
                          {"times", "扫描次数"}});
-    d.listBottom = 300;
     d.hint = "提示: 本表列出IP扫描关系, 根据扫描次数可判断潜在的入侵探测关系。";
     return d;
 }
 
 ReportDefinition icmpProbeLengthReport()
 {
-    ReportDefinition d = base("icmp-probe-length", 32782,
+    ReportDefinition d = base("icmp-probe-length",
                               joinPieces({"SELECT min(Tm) as StartTime,max(Tm) as EndTime,[icmp].[Sourceip], "
                                           "Sum([icmp].[Totallen]) AS Totallen",
                                           "  FROM icmp", "  where Type='Echo Request'", "  GROUP BY [icmp].[Sourceip]",
@@ -154,49 +145,45 @@ ReportDefinition icmpProbeLengthReport()
                                          tabs(21)));
     d.columns = columns(
         {{"StartTime", "开始时间"}, {"EndTime", "截至时间"}, {"Sourceip", "扫描者IP"}, {"Totallen", "所用数据包总长度"}});
-    d.listBottom = 300;
     d.hint = "提示: 本表列出探测者所发出的ICMP数据包的总长度。可据此判定可疑IP。";
     return d;
 }
 
 ReportDefinition icmpShowAllReport()
 {
-    ReportDefinition d = base("icmp-all", 32783, "select * from icmp");
+    ReportDefinition d = base("icmp-all", "select * from icmp");
     d.columns = columns({{"Tm", "时间"},
                          {"Sourceip", "扫描者IP"},
                          {"Destip", "被扫描者IP"},
                          {"Type", "类型"},
                          {"Code", "代码"},
                          {"Totallen", "数据包长度"}});
-    d.listBottom = 385;
     return d;
 }
 
 ReportDefinition icmpTypeShareReport()
 {
-    ReportDefinition d = base("icmp-type-share", 32793,
+    ReportDefinition d = base("icmp-type-share",
                               "select Type,count(*) as Times from icmp group by Type");
-    d.chart = ChartSpec{{"Type"}, "Times", kIcmpTypeShareThreshold, true, {250, 100}, {200, 50, 300, 150}, 320};
+    d.chart = ChartSpec{{"Type"}, "Times", kIcmpTypeShareThreshold, true, {250, 100}, {200, 50, 300, 150}};
     return d;
 }
 
 ReportDefinition synShowAllReport()
 {
-    ReportDefinition d = base("syn-all", 32795, "select * from syn");
+    ReportDefinition d = base("syn-all", "select * from syn");
     d.columns = columns({{"Tm", "时间"},
                          {"Sourceip", "源IP地址"},
                          {"Destip", "目的IP地址"},
                          {"Sourceport", "源端口"},
                          {"Destport", "目的端口"}});
-    d.listBottom = 385;
     return d;
 }
 
 ReportDefinition ipMacMapReport()
 {
-    ReportDefinition d = base("ipmac-map", 32785, "SELECT DISTINCT Sourceip, Sourcemac\t\tFROM arp");
+    ReportDefinition d = base("ipmac-map", "SELECT DISTINCT Sourceip, Sourcemac\t\tFROM arp");
     d.columns = columns({{"Sourceip", "IP地址"}, {"Sourcemac", "MAC地址"}});
-    d.listBottom = 300;
     d.hint = "提示: 本表列出本网段IP与MAC地址的对应关系。";
     return d;
 }
@@ -210,7 +197,7 @@ std::string destIpTrafficHint(const std::string& networkPrefix)
 
 ReportDefinition destIpTrafficReport(const std::string& networkPrefix)
 {
-    ReportDefinition d = base("dest-traffic", 32787,
+    ReportDefinition d = base("dest-traffic",
                               joinPieces({"SELECT min(Tm) as StartTime,max(Tm) as EndTime,[Destip], sum([Totallen]) AS Totallenth",
                                           "FROM ip", "GROUP BY [Destip]", "ORDER BY sum([Totallen]) DESC"},
                                          tabs(15)));
@@ -218,21 +205,19 @@ ReportDefinition destIpTrafficReport(const std::string& networkPrefix)
                          {"EndTime", "截至时间"},
                          {"Destip", "目的IP"},
                          {"Totallenth", "所接收的总IP流量(BYTES)"}});
-    d.listBottom = 245;
     d.hint = destIpTrafficHint(networkPrefix);
-    d.hintRect = kTrafficHintRect;
-    d.chart = ChartSpec{{"Destip"}, "Totallenth", kTrafficShareThreshold, false, {220, 300}, {170, 250, 270, 350}, 290};
+    d.chart = ChartSpec{{"Destip"}, "Totallenth", kTrafficShareThreshold, false, {220, 300}, {170, 250, 270, 350}};
     return d;
 }
 
 ReportDefinition tcpPairTrafficReport()
 {
-    return pairReport("tcp-pairs", 32788, "WHERE Upperlayer='TCP'");
+    return pairReport("tcp-pairs", "WHERE Upperlayer='TCP'");
 }
 
 ReportDefinition udpPairTrafficReport()
 {
-    return pairReport("udp-pairs", 32789, "WHERE Upperlayer='UDP'");
+    return pairReport("udp-pairs", "WHERE Upperlayer='UDP'");
 }
 
 ReportDefinition lanAccessReport()
@@ -241,15 +226,13 @@ ReportDefinition lanAccessReport()
     for (const char* column : {"Sourceport", "Destport"})
         for (std::uint16_t port : fileSharingPorts())
             portClause += (portClause.size() > 6 ? " or " : "") + std::string(column) + "=" + std::to_string(port);
-    ReportDefinition d = base("lan-access", 32790,
+    ReportDefinition d = base("lan-access",
                               joinPieces({"SELECT [Sourceip], [Destip], count(*) as Times", "FROM ip",
                                           portClause.c_str(),
                                           "GROUP BY [Sourceip], [Destip]", "order by count(*) desc"},
                                          tabs(15)));
     d.columns = columns({{"Sourceip", "源IP"}, {"Destip", "目的IP"}, {"Times", "次数"}});
-    d.listBottom = 350;
     d.hint = "提示: 本表列出本局域网内各机器的互访情况，请检查被访问机器是否开放共享或为恶意密码探测。";
-    d.hintRect = kTrafficHintRect;
     return d;
 }
 

@@ -9,22 +9,22 @@
 
 namespace trawler::reports {
 
-// The fixed reports, one function per view command. Each returns a fresh
+// The fixed reports, one function per report. Each returns a fresh
 // value; nothing here touches a database.
-ReportDefinition icmpScannersReport();      // 32779 OnIcmpScanners
-ReportDefinition icmpScannedReport();       // 32780 OnIcmpScanned
-ReportDefinition icmpRelationsReport();     // 32781 OnIcmpRelations
-ReportDefinition icmpProbeLengthReport();   // 32782 OnIcmpProbeLength
-ReportDefinition icmpShowAllReport();       // 32783 OnIcmpShowAll
-ReportDefinition icmpTypeShareReport();     // 32793 OnIcmpTypeShare (chart only)
-ReportDefinition synShowAllReport();        // 32795 OnSynShowAll
-ReportDefinition ipMacMapReport();          // 32785 OnIpMacMap (run through IpMacMap.h)
+ReportDefinition icmpScannersReport();
+ReportDefinition icmpScannedReport();
+ReportDefinition icmpRelationsReport();
+ReportDefinition icmpProbeLengthReport();
+ReportDefinition icmpShowAllReport();
+ReportDefinition icmpTypeShareReport();     // chart only
+ReportDefinition synShowAllReport();
+ReportDefinition ipMacMapReport();          // run through IpMacMap.h
 // networkPrefix: first three groups of the local network's address
 // ("192.168.0"), shown in the hint's capture-filter example (LocalNetwork.h).
-ReportDefinition destIpTrafficReport(const std::string& networkPrefix);   // 32787 OnDestIpTraffic
-ReportDefinition tcpPairTrafficReport();    // 32788 OnTcpPairTraffic
-ReportDefinition udpPairTrafficReport();    // 32789 OnUdpPairTraffic
-ReportDefinition lanAccessReport();         // 32790 OnLanAccess
+ReportDefinition destIpTrafficReport(const std::string& networkPrefix);
+ReportDefinition tcpPairTrafficReport();
+ReportDefinition udpPairTrafficReport();
+ReportDefinition lanAccessReport();
 
 // The ICMP types (stored names) the scanner report counts as probes, and the
 // ports the LAN-access report counts as file sharing. The reports' statements

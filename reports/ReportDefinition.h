@@ -8,11 +8,10 @@
 namespace trawler::reports {
 
 // One column of a report list: the result field it shows (matched without
-// regard to letter case), its title and its width in pixels.
+// regard to letter case) and its title.
 struct ReportColumn {
     std::string field;
     std::string title;
-    int width = 100;
 };
 
 // How a report turns its result into a pie chart (see ShareMath.h).
@@ -30,28 +29,23 @@ struct ChartSpec {
     bool sortByAmount = false;
     ChartPoint centre;
     ChartRect square;   // bounding square of the pie
-    int legendX = 0;    // left edge of the legend lines: square.right + 20
 };
 
-// One fixed report. Everything the view and the command line need to run and
-// lay it out; the engine (ReportCursor.h) only reads `sql` and `columns`.
+// One fixed report: what the view and the command line both need to run and
+// show it (where the window places it is the window's own business); the
+// engine (ReportCursor.h) only reads `sql` and `columns`.
 struct ReportDefinition {
     std::string name;      // command-line name, e.g. "icmp-scanners"
-    int commandId = 0;     // menu and toolbar command id
     std::string sql;       // sent to the database unchanged (tab runs included)
     // Columns of the list, left to right. Empty for a chart-only report
     // (ICMP type shares), which shows no list, hint or query panel.
     std::vector<ReportColumn> columns;
-    int listBottom = 0;                 // the list spans (0, 0)-(585, listBottom)
     std::optional<std::string> hint;    // line feeds start new lines
-    ChartRect hintRect{0, 305, 585, 385};
     std::optional<ChartSpec> chart;
 
     bool showsTable() const { return !columns.empty(); }
     std::vector<std::string> titles() const;
     std::vector<std::string> fields() const;
 };
-
-inline constexpr int kListWidth = 585;
 
 } // namespace trawler::reports

@@ -58,7 +58,6 @@ ShareChart ShareChartBuilder::finish() const
     ShareChart chart;
     chart.centre = m_spec.centre;
     chart.square = m_spec.square;
-    chart.legendX = m_spec.legendX;
     chart.total = m_total;
     chart.rowCount = m_rowCount;
     if (m_spec.sortByAmount) {

@@ -21,7 +21,6 @@ struct ShareChart {
     std::size_t rowCount = 0;    // rows of the result
     ChartPoint centre;
     ChartRect square;
-    int legendX = 0;
     // Why a chart without slices draws nothing (the view, the command line
     // and exported pages say so); empty when there are slices.
     std::string emptyReason;

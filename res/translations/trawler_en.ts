@@ -115,37 +115,40 @@
     </message>
 </context>
 <context>
-    <name>CMainFrame</name>
+    <name>CaptionFrame</name>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="72"/>
+        <location filename="../../skin/CaptionFrame.cpp" line="72"/>
         <source>还原(&amp;R)</source>
         <translation>&amp;Restore</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="74"/>
+        <location filename="../../skin/CaptionFrame.cpp" line="74"/>
         <source>移动(&amp;M)</source>
         <translation>&amp;Move</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="76"/>
+        <location filename="../../skin/CaptionFrame.cpp" line="76"/>
         <source>大小(&amp;S)</source>
         <translation>&amp;Size</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="78"/>
+        <location filename="../../skin/CaptionFrame.cpp" line="78"/>
         <source>最小化(&amp;N)</source>
         <translation>Mi&amp;nimize</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="80"/>
+        <location filename="../../skin/CaptionFrame.cpp" line="80"/>
         <source>最大化(&amp;X)</source>
         <translation>Ma&amp;ximize</translation>
     </message>
     <message>
-        <location filename="../../app/CMainFrame.cpp" line="84"/>
+        <location filename="../../skin/CaptionFrame.cpp" line="84"/>
         <source>关闭(&amp;C)</source>
         <translation>&amp;Close</translation>
     </message>
+</context>
+<context>
+    <name>CMainFrame</name>
     <message>
         <location filename="../../app/CMainFrameStatus.cpp" line="32"/>
         <location filename="../../app/CMainFrameStatus.cpp" line="205"/>

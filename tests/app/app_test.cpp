@@ -12,10 +12,13 @@
 #include "app/CTrawlerApp.h"
 #include "app/CTrawlerDoc.h"
 #include "app/CTrawlerView.h"
+#include "app/CommandTable.h"
+#include "app/ReportLayout.h"
 #include "app/Language.h"
 #include "app/LockIndicators.h"
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
+#include "reports/Catalogue.h"
 #include "skin/CSkinButton.h"
 #include "skin/CStatusBarXP.h"
 #include "skin/CToolBarXP.h"
@@ -31,72 +34,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSet>
 #include <QTest>
+#include <QTreeView>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
-
-struct Item {
-    int id;
-    const char* text;
-    const char* prompt;
-    const char* tip;
-};
-struct Menu {
-    const char* title;
-    std::vector<Item> items;
-};
-
-// The menu bar as the operator must find it.
-const std::vector<Menu> kExpectedMenus = {
-    {"文件(&F)",
-     {{32775, "建立mdb文件", "建立新的MDB文件", ""},
-      {32776, "初始化mdb文件", "初始化MDB文件，在选定的mdb中建表", ""},
-      {32830, "导出报表...", "把显示的报表保存为CSV或HTML文件, 或把图表保存为SVG或PNG图片", ""},
-      {57665, "退出(&X)", "退出应用程序；提示保存文档", "退出"}}},
-    {"截包(&C)",
-     {{32777, "设置保存目录", "", "设置CAP文件保存目录"},
-      {32772, "开始(&B)", "", "开始截包"},
-      {32773, "停止(&V)", "", "停止截包"}}},
-    {"解析(&P)", {{32774, "选择cap文件及数据库位置...", "", "选择要解析的MDB文件以及存放位置"}}},
-    {"ICMP分析",
-     {{32778, "选择要分析的数据库", "", "选择要分析的数据库"},
-      {32779, "统计扫描者", "", "统计ICMP扫描者"},
-      {32780, "统计被扫描者", "", "统计ICMP被扫描者"},
-      {32781, "统计扫描关系", "", "统计ICMP扫描关系"},
-      {32782, "扫描者所用ICMP数据包总长度", "统计扫描者所用数据包长度", ""},
-      {32793, "各ICMP包类型所占百分比", "", "显示各ICMP包类型所占百分比"},
-      {32783, "显示数据库中所有ICMP数据", "显示ICMP表中所有数据", ""}}},
-    {"ARP分析",
-     {{32784, "选择要分析的数据库", "选择要分析的数据库", ""},
-      {32816, "插入数据到IP-MAC映射表", "", "插入数据到IP-MAC表"},
-      {32792, "修改IP-MAC映射关系", "", "修改IP-MAC映射关系"},
-      {32785, "得到本网IP与MAC映射表", "", "得到本网IP与MAC映射表，提示MAC发生改变的IP"}}},
-    {"IP流量分析",
-     {{32786, "选择要分析的数据库", "选择要分析的数据库", ""},
-      {32787, "目的IP流量统计", "", "目的IP流量统计"},
-      {32788, "TCP端端连接流量统计", "", "TCP端端流量统计"},
-      {32789, "UDP端端连接流量统计", "", "UDP端端流量统计"},
-      {32790, "局域网互访关系统计", "", "局域网互访关系统计"}}},
-    {"SYN分析",
-     {{32794, "选择要分析的数据库", "选择要分析的数据库", ""},
-      {32795, "显示数据库中所有数据", "", "显示SYN表中所有数据"}}},
-    {"监视",
-     {{32840, "开始监视", "截包到保存目录, 逐个解析进所选数据库并检查警报", ""},
-      {32841, "停止监视", "停止监视; 正在写的文件解析完后结束", ""},
-      {32842, "显示警报", "显示所选数据库中的警报, 最新的在前", ""}}},
-    {"帮助(&H)",
-     {{57664, "关于 Trawler(&A)...", "显示程序信息，版本号和版权", "关于"}, {32820, "帮助主题", "", ""}}},
-};
-
-const std::vector<int> kExpectedToolbar = {32777, 32772, 32773, 32774, 32778, 32779, 32780, 32781, 32793,
-                                           32816, 32792, 32785, 32787, 32788, 32789, 32790, 32795, 57664};
-
-QString u(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 QColor pixel(const QImage& image, const QPoint& at)
 {
@@ -132,48 +77,92 @@ private slots:
         m_prompter.reset();
     }
 
-    void menuBarFollowsTheCommandTables()
+    // Menus, toolbar and keys come from the command table: each command is
+    // there once under its own id, and a button is its menu item's action.
+    void everyCommandIsReachableOnce()
     {
         CMainFrame* frame = start();
         QVERIFY(frame);
+        QSet<int> ids;
+        for (const CommandInfo& command : kCommands) {
+            QVERIFY2(!ids.contains(command.id), qPrintable(QString::number(command.id)));
+            ids.insert(command.id);
+            QVERIFY(command.handler);
+            QVERIFY2(frame->action(command.id) || command.id == ID_CUSTOM_QUERY, qPrintable(QString::number(command.id)));
+        }
         const QList<QAction*> menus = frame->menuBar()->actions();
-        QCOMPARE(menus.size(), int(kExpectedMenus.size()));
-        for (int m = 0; m < menus.size(); ++m) {
-            QCOMPARE(menus[m]->text(), u(kExpectedMenus[m].title));
-            const QList<QAction*> items = menus[m]->menu()->actions();
-            const auto& expected = kExpectedMenus[m].items;
-            QCOMPARE(items.size(), int(expected.size())); // no separators either
-            for (int i = 0; i < items.size(); ++i) {
-                const QString where = QStringLiteral("%1 / %2").arg(menus[m]->text(), items[i]->text());
-                QVERIFY2(!items[i]->isSeparator() && items[i]->isEnabled() && !items[i]->isCheckable(),
-                         qPrintable(where));
-                QCOMPARE(items[i]->data().toInt(), expected[i].id);
-                QCOMPARE(items[i]->text(), u(expected[i].text));
-                QCOMPARE(items[i]->statusTip(), u(expected[i].prompt));
-                if (*expected[i].tip)
-                    QCOMPARE(items[i]->toolTip(), u(expected[i].tip));
-                QCOMPARE(frame->action(expected[i].id), items[i]);
+        QCOMPARE(menus.size(), int(kMenuTitles.size()));
+        int items = 0;
+        for (QAction* menu : menus) {
+            QVERIFY(!menu->menu()->actions().isEmpty());
+            for (QAction* item : menu->menu()->actions()) {
+                const CommandInfo* command = findCommand(item->data().toInt());
+                QVERIFY2(command && command->menu, qPrintable(item->text()));
+                QVERIFY(!item->isSeparator() && item->isEnabled() && !item->isCheckable());
+                QCOMPARE(menu->text(), QCoreApplication::translate("CommandTable", command->menu));
+                QCOMPARE(frame->action(command->id), item);
+                ++items;
             }
+        }
+        QCOMPARE(items, int(std::count_if(kCommands.begin(), kCommands.end(),
+                                          [](const CommandInfo& c) { return c.menu != nullptr; })));
+        QVERIFY(!frame->routeCommand(-1));
+
+        const QList<QAction*> buttons = frame->toolBar()->actions();
+        QCOMPARE(buttons.size(), kToolbarButtons);
+        QCOMPARE(QImage(":/toolbar.png").size(), QSize(16 * kToolbarButtons, 16));
+        QList<QImage> images;
+        for (QAction* button : buttons) {
+            QVERIFY(!button->isSeparator());
+            QCOMPARE(frame->action(button->data().toInt()), button);
+            const QImage image = button->icon().pixmap(16, 16).toImage();
+            QCOMPARE(image.size(), QSize(16, 16));
+            QVERIFY2(!images.contains(image), "each button has its own image");
+            images << image;
         }
     }
 
-    void toolbarHasEighteenButtonsInOrder()
+    // Each report's command shows that report, laid out where its layout says.
+    void reportCommandsOpenTheirReports()
     {
         CMainFrame* frame = start();
         QVERIFY(frame);
-        const QList<QAction*> buttons = frame->toolBar()->actions();
-        QCOMPARE(buttons.size(), int(kExpectedToolbar.size()));
-        QImage previous;
-        for (int i = 0; i < buttons.size(); ++i) {
-            QCOMPARE(buttons[i]->data().toInt(), kExpectedToolbar[i]);
-            QVERIFY(!buttons[i]->isSeparator());
-            const QImage image = buttons[i]->icon().pixmap(16, 16).toImage();
-            QCOMPARE(image.size(), QSize(16, 16));
-            QVERIFY2(image != previous, "each button has its own image");
-            previous = image;
+        trawler::test::ViewDatabase db;
+        // One row for every report.
+        db.icmp("2004-05-17 09:00:00", "10.0.0.1", "10.0.0.2", "Echo Request");
+        db.icmp("2004-05-17 09:00:01", "10.0.0.2", "10.0.0.1", "Echo Reply");
+        db.ip("10.0.0.1", "10.0.0.2", "TCP", 1025, 445, 60);
+        db.ip("10.0.0.1", "10.0.0.2", "UDP", 1026, 137, 60);
+        db.syn("2004-05-17 09:00:02", "10.0.0.1", "10.0.0.2", 1027, 80);
+        db.arp("10.0.0.1", "00:11:22:33:44:55");
+        m_prompter->answers = {db.qpath()};
+        QVERIFY(frame->routeCommand(ID_SELECT_DB_IP));
+        CTrawlerView* view = m_app->view();
+        const auto catalogue = trawler::reports::reportCatalogue("10.0.0");
+        QCOMPARE(catalogue.size(), kReportLayouts.size());
+        QSet<int> commands;
+        for (const auto& report : catalogue) {
+            const ReportLayout& layout = reportLayout(report.name);
+            QVERIFY2(layout.commandId && frame->action(layout.commandId), report.name.c_str());
+            commands.insert(layout.commandId);
+            QVERIFY(frame->routeCommand(layout.commandId));
+            QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 20000);
+            if (!report.showsTable()) {
+                QVERIFY2(view->chartShown() && !view->reportList(), report.name.c_str());
+                continue;
+            }
+            QTreeView* list = view->reportList();
+            QVERIFY2(list, report.name.c_str());
+            QCOMPARE(list->geometry(), QRect(0, 0, kListWidth, layout.listBottom));
+            QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(),
+                     QString::fromStdString(report.columns.front().title));
+            if (report.hint) {
+                QVERIFY(list->geometry().bottom() < layout.hintRect.top());
+                QCOMPARE(view->hintFrame()->geometry(), layout.hintRect);
+            }
         }
-        const QImage strip(":/toolbar.png");
-        QCOMPARE(strip.size(), QSize(288, 16));
+        QCOMPARE(commands.size(), int(kReportLayouts.size()));
+        QVERIFY(m_prompter->messages.empty());
     }
 
     void mainWindowStartsInPlace()

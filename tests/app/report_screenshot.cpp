@@ -4,8 +4,8 @@
 //   report_screenshot --file-dialog DIR OUTPUT.png    the Chinese capture-file chooser in DIR
 // The operator's choice of the database is scripted; nothing else differs
 // from the program.
-#include "capture/FileChoice.h"
 #include "capture/ScriptedPrompter.h"
+#include "prompt/FileChoice.h"
 
 #include "app/CMainFrame.h"
 #include "app/CTrawlerApp.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A Prompter that answers as a test scripts it and records what the
 // operator would have been shown.
-#include "capture/Prompter.h"
+#include "prompt/Prompter.h"
 
 #include <QCoreApplication>
 #include <QDialog>

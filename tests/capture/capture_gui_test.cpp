@@ -1,11 +1,11 @@
 // Capture settings dialogs and the capture controller, with the operator's
 // answers scripted. Live parts capture on the loopback interface only.
-#include "CFilterDlg.h"
-#include "CSaveDirDlg.h"
-#include "CSkinButton.h"
-#include "CaptureController.h"
-#include "CaptureLibrary.h"
-#include "Prompter.h"
+#include "capturegui/CFilterDlg.h"
+#include "capturegui/CSaveDirDlg.h"
+#include "capturegui/CaptureController.h"
+#include "capturegui/CaptureLibrary.h"
+#include "prompt/Prompter.h"
+#include "skin/CSkinButton.h"
 #include "TempDir.h"
 #include "plugins/LoopbackTraffic.h"
 

@@ -10,14 +10,14 @@
 #include "app/CMainFrame.h"
 #include "app/CTrawlerApp.h"
 #include "app/CTrawlerView.h"
-#include "capture/CParseDlg.h"
-#include "capture/FileChoice.h"
-#include "capture/ParseLauncher.h"
-#include "capture/ParseWorker.h"
-#include "capture/WidgetPrompter.h"
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
 #include "db/Statement.h"
+#include "parsegui/CParseDlg.h"
+#include "parsegui/ParseLauncher.h"
+#include "parsegui/ParseWorker.h"
+#include "prompt/FileChoice.h"
+#include "prompt/WidgetPrompter.h"
 
 #include <QApplication>
 #include <QFileDialog>

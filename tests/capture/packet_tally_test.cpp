@@ -1,7 +1,7 @@
 // The packet count of a capture file that is still being written.
 #include "TempDir.h"
 
-#include "capture/PacketTally.h"
+#include "capturegui/PacketTally.h"
 
 #include <gtest/gtest.h>
 

@@ -108,6 +108,26 @@ TEST_F(ParseRunTest, ArpOperationsOneToFiveAndOtherIcmpTypes)
               (std::vector<Row>{r({"TimeStamp", "No Code"}), r({"Other Types", nullptr})}));
 }
 
+// The run does not have the engine evaluate the columns' width and range
+// checks for its own rows; every row it stores must still meet them.
+TEST_F(ParseRunTest, StoredRowsMeetTheColumnChecksTheRunDoesNotEvaluate)
+{
+    std::vector<Record> records;
+    for (int type = 0; type < 256; ++type)
+        for (int code = 0; code < 16; ++code) {
+            Frame icmp(42);
+            icmp.ipv4(1, {255, 255, 255, 255}, {10, 0, 0, 2}, 28).u8(34, static_cast<std::uint8_t>(type))
+                .u8(35, static_cast<std::uint8_t>(code));
+            records.push_back({kT0 + type, icmp});
+        }
+    for (int op = 0; op < 8; ++op)
+        records.push_back({kT0, arpFrame(static_cast<std::uint16_t>(op))});
+    records.push_back({kT0, tcpFrame(0x02, 65535, 65535)});
+    ASSERT_EQ(run(capture("every-name.cap", records)).outcome, TRAWLER_PARSE_COMPLETE);
+    EXPECT_EQ(count("icmp"), 256 * 16);
+    EXPECT_EQ(rows("pragma integrity_check"), std::vector<Row>{r({"ok"})});
+}
+
 TEST_F(ParseRunTest, HistoryRefusesTheSamePathOnlyAndCaseSensitively)
 {
     const std::vector<Record> one = {{kT0, tcpFrame(0x02, 1, 2)}};
@@ -219,6 +239,22 @@ TEST_F(ParseRunTest, ADatabaseFailureHalfWayKeepsNothing)
     EXPECT_EQ(result.outcome, TRAWLER_PARSE_DATABASE_ERROR);
     EXPECT_EQ(result.caption, "Wrong");
     EXPECT_EQ(result.text, "Database error: the disk is full");
+    expectNothingStored();
+
+    // Rows are stored on a thread of their own while later frames are read:
+    // a failure there, long before the end of the file, ends the run too.
+    std::vector<Record> many;
+    for (int i = 0; i < 40000; ++i)
+        many.push_back({kT0 + i / 100, tcpFrame(0x10, static_cast<std::uint16_t>(i), 80)});
+    {
+        db::Database database(m_db);
+        database.execute("drop trigger full_disk");
+        database.execute("create trigger full_disk before insert on ip when new.Sourceport = 9000 "
+                         "begin select raise(abort, 'the disk is full'); end");
+    }
+    const parse::RunResult early = run(capture("many.cap", many));
+    EXPECT_EQ(early.outcome, TRAWLER_PARSE_DATABASE_ERROR);
+    EXPECT_EQ(early.text, "Database error: the disk is full");
     expectNothingStored();
 
     // A missing table fails at its first row, here the last one of the run.

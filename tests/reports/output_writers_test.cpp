@@ -94,7 +94,6 @@ ShareChart chartOf(std::vector<Slice> slices)
     chart.slices = std::move(slices);
     chart.centre = {220, 300};
     chart.square = {170, 250, 270, 350};
-    chart.legendX = 290;
     return chart;
 }
 

@@ -1,7 +1,8 @@
 #include "ParseWorker.h"
 
 #include "MessageRelay.h"
-#include "Prompter.h"
+
+#include "prompt/Prompter.h"
 
 #include <exception>
 

@@ -1,8 +1,8 @@
 #include "CParseDlg.h"
 
-#include "FileChoice.h"
+#include "prompt/FileChoice.h"
 
-#include "Prompter.h"
+#include "prompt/Prompter.h"
 
 #include "skin/CSkinButton.h"
 

@@ -28,7 +28,6 @@ public:
 
     // Folder the library is loaded from; the program's own folder by default.
     void setLibraryDirectory(const QString& dir) { m_libraryDir = dir; }
-    QString libraryDirectory() const { return m_libraryDir; }
 
     // Loads the library and starts a run; returns its id, or -1 when no run
     // was started (the operator has been told why).

@@ -1,7 +1,7 @@
 #include "CFilterDlg.h"
 
 #include "CaptureDialogStyle.h"
-#include "CSkinButton.h"
+#include "skin/CSkinButton.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -100,15 +100,6 @@ CFilterDlg::CFilterDlg(QWidget* parent) : QDialog(parent), m_font(captureDialogF
 QRadioButton* CFilterDlg::radioButton(int id) const
 {
     return qobject_cast<QRadioButton*>(m_radios->button(id));
-}
-
-QString CFilterDlg::fixedFilter(int id)
-{
-    for (const FixedFilter& radio : kRadios) {
-        if (radio.id == id && radio.filter)
-            return QString::fromLatin1(radio.filter);
-    }
-    return {};
 }
 
 void CFilterDlg::accept()

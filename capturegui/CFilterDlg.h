@@ -26,9 +26,6 @@ public:
     CSkinButton* okButton() const { return m_btnOk; }
     CSkinButton* cancelButton() const { return m_btnCancel; }
 
-    // The filter text of a fixed button; empty for others.
-    static QString fixedFilter(int id);
-
 public slots:
     void accept() override;
     void done(int result) override;

@@ -3,7 +3,8 @@
 #include "CFilterDlg.h"
 #include "CSaveDirDlg.h"
 #include "CaptureWorker.h"
-#include "Prompter.h"
+
+#include "prompt/Prompter.h"
 
 #include <QDialog>
 #include <QDir>

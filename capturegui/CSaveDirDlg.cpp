@@ -1,7 +1,7 @@
 #include "CSaveDirDlg.h"
 
 #include "CaptureDialogStyle.h"
-#include "CSkinButton.h"
+#include "skin/CSkinButton.h"
 
 #include <QGridLayout>
 #include <QLabel>

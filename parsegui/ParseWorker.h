@@ -35,12 +35,10 @@ public:
     ParseWorker(int id, const QString& captureFile, const QString& databaseFile, const ParseEntryPoints& entry,
                 std::shared_ptr<MessageRelay> relay, QObject* parent = nullptr);
 
-    int id() const { return m_id; }
     // Whether the library offers a cancel for this run; requestCancel()
     // then ends it (rolled back), from any thread.
     bool canCancel() const;
     void requestCancel();
-    QString captureFile() const { return m_captureName; }
     const std::string& databaseFile() const { return m_databaseFile; }
 
 signals:

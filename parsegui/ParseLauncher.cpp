@@ -1,9 +1,10 @@
 #include "ParseLauncher.h"
 
-#include "FileChoice.h"
 #include "MessageRelay.h"
 #include "ParseWorker.h"
-#include "Prompter.h"
+
+#include "prompt/FileChoice.h"
+#include "prompt/Prompter.h"
 
 #include <QCoreApplication>
 #include <QDir>
