@@ -1,5 +1,4 @@
 #pragma once
-#include <cctype>
 #include <string>
 #include <string_view>
 
@@ -15,12 +14,19 @@ inline std::string trimTrailingBlanks(std::string_view s)
     return std::string(s.substr(0, end));
 }
 
-// Typed or read text without the white space (isspace, C locale) around it.
+// ASCII white space: blank, tab, line feed, vertical tab, form feed, carriage
+// return. Tested on the bytes themselves, so no locale widens it.
+inline bool isAsciiSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Typed or read text without the ASCII white space around it.
 inline std::string_view trimSpace(std::string_view s)
 {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+    while (!s.empty() && isAsciiSpace(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+    while (!s.empty() && isAsciiSpace(s.back()))
         s.remove_suffix(1);
     return s;
 }

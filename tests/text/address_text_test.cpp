@@ -43,6 +43,8 @@ TEST(Trim, SpaceAroundGoesBlanksOnlyAtTheEnd)
     EXPECT_EQ(trimSpace(" \t\r\n 10.0.0.1 \v\f"), "10.0.0.1");
     EXPECT_EQ(trimSpace(" a b "), "a b");
     EXPECT_EQ(trimSpace(" \t "), "");
+    // Bytes above 0x7f are text, whatever the locale calls them.
+    EXPECT_EQ(trimSpace("\xa0x\x85"), "\xa0x\x85");
     EXPECT_EQ(trimTrailingBlanks(" a\t  "), " a\t");
 }
 
