@@ -54,10 +54,13 @@ if [ ! -s "$db" ]; then
   t1=$(now)
   echo "parse:   $(elapsed "$t0" "$t1") s, $(awk -v n="$frames" -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", n / (b - a) }') frames/s"
   [ -s "$work/parse-time.txt" ] && cat "$work/parse-time.txt"
-  # The first endpoint-pair report after a parse ranks the pairs once.
-  t0=$(now)
-  "$cli" report tcp-pairs "$db" --format tsv --limit 1 >/dev/null 2>&1 || true
-  echo "ranking endpoint pairs after the parse (first pair report): $(elapsed "$t0" "$(now)") s"
+  # The first endpoint-pair report after a parse ranks that transport's
+  # pairs once (TCP and UDP apart).
+  for r in tcp-pairs udp-pairs; do
+    t0=$(now)
+    "$cli" report "$r" "$db" --format tsv --limit 1 >/dev/null 2>&1 || true
+    echo "ranking after the parse (first $r report): $(elapsed "$t0" "$(now)") s"
+  done
 fi
 for table in icmp ip arp syn; do
   printf '%-5s rows: %s\n' "$table" "$("$cli" query "$db" "select count(*) from $table" --format tsv | tail -n 1)"

@@ -1,5 +1,7 @@
 #include "PairRanking.h"
 
+#include "SummaryTable.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -34,14 +36,6 @@ struct Pair {
     }
 };
 
-std::uint64_t mix(std::uint64_t x)
-{
-    x ^= x >> 30;
-    x *= 0xbf58476d1ce4e5b9ULL;
-    x ^= x >> 27;
-    x *= 0x94d049bb133111ebULL;
-    return x ^ (x >> 31);
-}
 
 std::uint64_t hashOf(const Pair& p)
 {
@@ -49,9 +43,9 @@ std::uint64_t hashOf(const Pair& p)
     std::uint64_t words[4];
     std::memcpy(words, p.source.data(), 16);
     std::memcpy(words + 2, p.dest.data(), 16);
-    std::uint64_t h = mix(std::uint64_t(p.sourcePort) << 16 | p.destPort);
+    std::uint64_t h = mixBits(std::uint64_t(p.sourcePort) << 16 | p.destPort);
     for (std::uint64_t w : words)
-        h = mix(h ^ w);
+        h = mixBits(h ^ w);
     return h;
 }
 

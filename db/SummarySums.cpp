@@ -16,26 +16,16 @@ bool isSharingPort(std::uint16_t port)
     return port == 137 || port == 138 || port == 139 || port == 445;
 }
 
-std::uint64_t mix(std::uint64_t x)
-{
-    // splitmix64 finaliser: addresses of one LAN differ only in a few bits.
-    x ^= x >> 30;
-    x *= 0xbf58476d1ce4e5b9ULL;
-    x ^= x >> 27;
-    x *= 0x94d049bb133111ebULL;
-    return x ^ (x >> 31);
-}
-
 } // namespace
 
 std::size_t SummarySums::MixHash::operator()(std::uint64_t k) const
 {
-    return static_cast<std::size_t>(mix(k));
+    return static_cast<std::size_t>(mixBits(k));
 }
 
 std::size_t SummarySums::PairHash::operator()(const PairKey& k) const
 {
-    return static_cast<std::size_t>(mix(k.addresses ^ mix(k.portsLayer)));
+    return static_cast<std::size_t>(mixBits(k.addresses ^ mixBits(k.portsLayer)));
 }
 
 void SummarySums::TimeText::set(std::string_view t)

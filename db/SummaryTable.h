@@ -8,6 +8,17 @@
 
 namespace trawler::db {
 
+// The splitmix64 finaliser: spreads keys that differ only in a few bits
+// (addresses of one LAN, neighbouring ports) over the whole word.
+inline std::uint64_t mixBits(std::uint64_t x)
+{
+    x ^= x >> 30;
+    x *= 0xbf58476d1ce4e5b9ULL;
+    x ^= x >> 27;
+    x *= 0x94d049bb133111ebULL;
+    return x ^ (x >> 31);
+}
+
 template <typename Key, typename Value, typename Hash> class SummaryTable {
 public:
     explicit SummaryTable(std::size_t maxSlots) : m_maxSlots(maxSlots) { m_slots.resize(kFirstSlots); }
