@@ -13,16 +13,8 @@
 # The file is read once beforehand so both tools read it from the page cache.
 set -euo pipefail
 
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(realpath -m "${1:-$ROOT/build}")
-BIN=$BUILD/bin
-CAPGEN=$BIN/trawler-capgen
-CLI=$BIN/trawler-cli
-SEED=20240501
-FRAMES=1000000
+source "$(dirname "$0")/common.sh" "${1:-}"
 SMALL_FRAMES=100000
-CACHE=$BUILD/bench
-CAPTURE=$CACHE/bulk-$FRAMES-seed$SEED.pcap
 SMALL_CAPTURE=$CACHE/bulk-$SMALL_FRAMES-seed$SEED.pcap
 TARGET_FPS=700000
 TARGET_RATIO=15
@@ -42,13 +34,6 @@ fi
 command -v tshark >/dev/null || die "tshark not found (Debian package tshark)"
 [[ -x /usr/bin/time ]] || die "/usr/bin/time not found (Debian package time)"
 
-mkdir -p "$CACHE"
-make_capture() { # FILE FRAMES: regenerated when missing or older than the generator
-    if [[ ! -s $1 || $CAPGEN -nt $1 ]]; then
-        echo "Generating $1 ..."
-        "$CAPGEN" --scenario bulk --seed "$SEED" --frames "$2" -o "$1" >/dev/null
-    fi
-}
 make_capture "$CAPTURE" "$FRAMES"
 make_capture "$SMALL_CAPTURE" "$SMALL_FRAMES"
 

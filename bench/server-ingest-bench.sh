@@ -13,15 +13,7 @@
 # The server is stopped and its folder removed at the end.
 set -euo pipefail
 
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(realpath -m "${1:-$ROOT/build}")
-BIN=$BUILD/bin
-CAPGEN=$BIN/trawler-capgen
-CLI=$BIN/trawler-cli
-SEED=20240501
-FRAMES=1000000
-CACHE=$BUILD/bench
-CAPTURE=$CACHE/bulk-$FRAMES-seed$SEED.pcap
+source "$(dirname "$0")/common.sh" "${1:-}"
 TARGET_FPS=300000
 
 die() { echo "server-ingest-bench: $*" >&2; exit 1; }
@@ -30,13 +22,6 @@ die() { echo "server-ingest-bench: $*" >&2; exit 1; }
 PGBIN=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
 [[ -n $PGBIN && -x $PGBIN/pg_ctl ]] || die "no PostgreSQL server binaries (Debian package postgresql)"
 
-mkdir -p "$CACHE"
-make_capture() { # FILE FRAMES SEED
-    if [[ ! -s $1 || $CAPGEN -nt $1 ]]; then
-        echo "Generating $1 ..."
-        "$CAPGEN" --scenario bulk --seed "$3" --frames "$2" -o "$1" >/dev/null
-    fi
-}
 make_capture "$CAPTURE" "$FRAMES" "$SEED"
 make_capture "$CACHE/bulk-200000-a.pcap" 200000 1
 make_capture "$CACHE/bulk-200000-b.pcap" 200000 2

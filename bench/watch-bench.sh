@@ -16,15 +16,7 @@
 # Each timed step runs twice and the faster run counts.
 set -euo pipefail
 
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(realpath -m "${1:-$ROOT/build}")
-BIN=$BUILD/bin
-CLI=$BIN/trawler-cli
-CAPGEN=$BIN/trawler-capgen
-SEED=20240501
-FRAMES=1000000
-CACHE=$BUILD/bench
-CAPTURE=$CACHE/bulk-$FRAMES-seed$SEED.pcap
+source "$(dirname "$0")/common.sh" "${1:-}"
 ROTATED=$CACHE/bulk-$FRAMES-seed$SEED-in-100
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -32,10 +24,7 @@ trap 'rm -rf "$WORK"' EXIT
 die() { echo "watch-bench: $*" >&2; exit 1; }
 [[ -x $CLI && -x $CAPGEN ]] || die "build trawler-cli and trawler-capgen first"
 
-mkdir -p "$CACHE"
-if [[ ! -f $CAPTURE || $CAPGEN -nt $CAPTURE ]]; then
-    "$CAPGEN" --scenario bulk --seed $SEED --frames $FRAMES -o "$CAPTURE" >/dev/null
-fi
+make_capture "$CAPTURE" "$FRAMES"
 # The same million frames cut into 100 files, as a rolling capture leaves them.
 if [[ ! -d $ROTATED || $CAPTURE -nt $ROTATED ]]; then
     command -v editcap >/dev/null || die "editcap (wireshark-common, installed with tshark) is needed"

@@ -1,5 +1,6 @@
 // The database layer against real SQLite files: fixed-width text, 32-bit
 // integers, names, errors, paths and concurrent use.
+#include "CaptureDatabase.h"
 #include "TempDir.h"
 
 #include "db/Database.h"
@@ -22,26 +23,14 @@ using trawler::test::TempDir;
 
 namespace {
 
-class DatabaseTest : public ::testing::Test {
+class DatabaseTest : public ::testing::Test, public trawler::test::CaptureDatabase {
 protected:
-    void SetUp() override
-    {
-        path = dir.file("capture.mdb");
-        createDatabaseFile(path);
-        ASSERT_TRUE(initTables(path).completed());
-        db.open(path);
-    }
-
     std::string single(const std::string& sql)
     {
         Statement st = db.prepare(sql);
         EXPECT_TRUE(st.step()) << sql;
         return st.value(0).toText().value_or("<NULL>");
     }
-
-    TempDir dir;
-    std::string path;
-    Database db;
 };
 
 std::string errorOf(const std::function<void()>& f)

@@ -1,5 +1,6 @@
 // Statements and settings an operator or a hostile file may bring: huge
 // statements, NULL keys, and a locale with a decimal comma.
+#include "CaptureDatabase.h"
 #include "TempDir.h"
 
 #include "db/Database.h"
@@ -19,20 +20,7 @@ using trawler::test::TempDir;
 
 namespace {
 
-class HostileSql : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        path = dir.file("capture.mdb");
-        createDatabaseFile(path);
-        ASSERT_TRUE(initTables(path).completed());
-        db.open(path);
-    }
-
-    TempDir dir;
-    std::string path;
-    Database db;
-};
+class HostileSql : public ::testing::Test, public trawler::test::CaptureDatabase {};
 
 } // namespace
 
