@@ -32,6 +32,7 @@ public:
     virtual std::string fieldName(int index) const = 0;
     // The current row's field; index checked by the caller.
     virtual Value value(int index) const = 0;
+    virtual FieldView field(int index) const = 0;
     virtual int changes() const = 0;
 };
 

@@ -1,21 +1,38 @@
 #pragma once
 #include "Database.h"
 
+#include <cstddef>
+#include <functional>
+
 namespace trawler::db {
 
-// Groups the endpoint-pair partial sums of one transport (TCP or UDP) and
-// stores the totals, largest first, in that transport's ranked table.
+class PairGroups;
+
+// The endpoint-pair results of one transport (TCP or UDP): the partial
+// sums grouped by pair and stored largest first in that transport's ranked
+// table, whose rowid order is the report's order.
 //
-// The grouping is done in memory when every partial row has the shape the
-// parse run writes (short address texts, integer ports and byte sums): a
-// hash of fixed-size keys and one sort of the totals, several times faster
-// than the engine's grouping sort. Any other row (a NULL, a long text, a
-// port out of range), or more distinct pairs than kMaxPairsInMemory, falls
-// back to the engine's GROUP BY, which gives the same result with bounded
-// memory. The caller holds the write transaction.
+// The grouping is done in memory (PairGroups) when every row has the shape
+// the parse run writes (IPv4 address texts, integer ports and byte sums).
+// Any other row (a NULL, some other text, a port out of range), or more rows
+// than kMaxPairsInMemory, falls back to the engine's GROUP BY, which gives
+// the same result with bounded memory. The caller holds the write
+// transaction.
+
+// Ranks from every partial row.
 void rankPairs(Database& db, bool tcp);
 
-// About 70 bytes of memory a distinct pair (key, total and hash slot).
+// Ranks from the results ranked before a parse run (current when it began)
+// and the partial rows that run wrote, gathered in `runRows` as they were
+// written: the same result as rankPairs() without reading every partial row.
+// `cancelled` (when given) is asked as the results are stored; true ends the
+// ranking with a DbError whose interrupted() is true.
+void rankPairsAfterRun(Database& db, bool tcp, PairGroups& runRows, const std::function<bool()>& cancelled = {});
+
+// How many pairs the ranked results of a transport hold.
+std::size_t rankedPairCount(Database& db, bool tcp);
+
+// Partial rows grouped in memory at most; 24 bytes each.
 constexpr std::size_t kMaxPairsInMemory = std::size_t(1) << 23;
 
 } // namespace trawler::db

@@ -260,6 +260,41 @@ public:
         const char* name = PQfname(m_description.get(), index);
         return name ? name : "";
     }
+    FieldView field(int index) const override
+    {
+        FieldView f;
+        const PGresult* r = m_result.get();
+        if (!r || PQgetisnull(r, m_current, index))
+            return f;
+        const char* text = PQgetvalue(r, m_current, index);
+        const std::size_t length = static_cast<std::size_t>(PQgetlength(r, m_current, index));
+        switch (PQftype(r, index)) {
+        case kInt2:
+        case kInt4:
+        case kInt8:
+        case kNumeric:
+        case kFloat4:
+        case kFloat8:
+        case kBool: {
+            // Whatever value() makes a whole number of is one here too.
+            const Value v = value(index);
+            f.kind = v.kind() == Value::Kind::Integer ? FieldView::Kind::Integer
+                                                      : v.kind() == Value::Kind::Real ? FieldView::Kind::Real
+                                                                                      : FieldView::Kind::Text;
+            f.integer = v.toInt();
+            if (f.kind == FieldView::Kind::Text)
+                f.text = {text, length};
+            return f;
+        }
+        case kBpchar:
+            f.text = trawler::text::withoutTrailingBlanks(std::string_view(text, length));
+            break;
+        default:
+            f.text = {text, length};
+        }
+        f.kind = FieldView::Kind::Text;
+        return f;
+    }
     Value value(int index) const override
     {
         const PGresult* r = m_result.get();

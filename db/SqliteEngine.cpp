@@ -120,6 +120,31 @@ public:
         const char* name = sqlite3_column_name(m_stmt, index);
         return name ? name : "";
     }
+    FieldView field(int index) const override
+    {
+        FieldView f;
+        switch (sqlite3_column_type(m_stmt, index)) {
+        case SQLITE_NULL:
+            break;
+        case SQLITE_INTEGER:
+            f.kind = FieldView::Kind::Integer;
+            f.integer = sqlite3_column_int64(m_stmt, index);
+            break;
+        case SQLITE_FLOAT:
+            f.kind = FieldView::Kind::Real;
+            break;
+        case SQLITE_BLOB:
+            f.kind = FieldView::Kind::Bytes;
+            break;
+        default: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, index));
+            f.kind = FieldView::Kind::Text;
+            if (p)
+                f.text = {p, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, index))};
+        }
+        }
+        return f;
+    }
     Value value(int index) const override
     {
         switch (sqlite3_column_type(m_stmt, index)) {

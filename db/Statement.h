@@ -61,6 +61,8 @@ public:
     int fieldIndex(std::string_view name) const;
 
     Value value(int index) const;
+    // The same field without a copy; see FieldView for how long it holds.
+    FieldView field(int index) const;
     // Throws DbError naming the field when the result has no such field.
     Value value(std::string_view name) const;
 

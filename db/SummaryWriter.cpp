@@ -1,13 +1,24 @@
 #include "SummaryWriter.h"
 
+#include "DbError.h"
+#include "PairRanking.h"
 #include "SummarySchema.h"
+
+#include "text/AddressText.h"
 
 namespace trawler::db {
 
 namespace schema = summary_schema;
 
-SummaryWriter::SummaryWriter(Database& db, AddressText addressText, std::size_t maxPairSlots)
-    : m_db(db), m_addressText(addressText), m_maxPairSlots(maxPairSlots), m_sums(maxPairSlots)
+namespace {
+
+constexpr int kTcp = 0;
+constexpr int kUdp = 1;
+
+} // namespace
+
+SummaryWriter::SummaryWriter(Database& db, std::size_t maxPairSlots)
+    : m_db(db), m_maxPairSlots(maxPairSlots), m_sums(maxPairSlots)
 {
     schema::State s = schema::read(db);
     if (!s.ipTable)
@@ -26,6 +37,35 @@ SummaryWriter::SummaryWriter(Database& db, AddressText addressText, std::size_t 
         batch += i == 0 ? "(?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?)";
     m_appendPairBatch = db.prepare(batch);
     m_appendLan = db.prepare(schema::kAppendLan);
+    // Memory reserved for the largest run is only taken as rows come.
+    for (int k : {kTcp, kUdp}) {
+        const bool tcp = k == kTcp;
+        // Sums that cover no row yet have nothing to rank: an empty ranking
+        // is current, whatever the state row says.
+        const bool current = (tcp ? s.rankedTcp : s.rankedUdp) == s.covered
+            || (s.covered == 0 && rankedPairCount(db, tcp) == 0);
+        if (current)
+            m_runPairs[k] = std::make_unique<PairGroups>(kMaxRunPairs, kMaxRunPairs);
+    }
+}
+
+void SummaryWriter::keepForRanking(const SummarySums::PairKey& key, std::int64_t bytes)
+{
+    const auto layer = static_cast<Layer>(key.portsLayer & 0xff);
+    std::unique_ptr<PairGroups>& kept = m_runPairs[layer == Layer::Tcp ? kTcp : kUdp];
+    if (!kept)
+        return;
+    const std::size_t both = (m_runPairs[kTcp] ? m_runPairs[kTcp]->rows() : 0)
+        + (m_runPairs[kUdp] ? m_runPairs[kUdp]->rows() : 0);
+    if (both >= kMaxRunPairs) {
+        // Too large a run to rank at its end within bounded memory.
+        m_runPairs[kTcp].reset();
+        m_runPairs[kUdp].reset();
+        return;
+    }
+    kept->add(static_cast<std::uint32_t>(key.addresses >> 32), static_cast<std::uint32_t>(key.addresses),
+              static_cast<std::uint16_t>(key.portsLayer >> 24), static_cast<std::uint16_t>(key.portsLayer >> 8),
+              bytes);
 }
 
 void SummaryWriter::add(std::uint32_t source, std::uint32_t dest, Layer layer, std::uint16_t sourcePort,
@@ -47,9 +87,9 @@ void SummaryWriter::bindPair(Statement& st, int base, const SummarySums::PairKey
     char (&dest)[16] = texts[1];
     const auto layer = static_cast<Layer>(key.portsLayer & 0xff);
     st.bindTextUnowned(base + 1, layer == Layer::Tcp ? "TCP" : "UDP");
-    st.bindTextUnowned(base + 2, {source, m_addressText(static_cast<std::uint32_t>(key.addresses >> 32), source)});
+    st.bindTextUnowned(base + 2, {source, text::formatIpv4(static_cast<std::uint32_t>(key.addresses >> 32), source)});
     st.bindInt(base + 3, static_cast<std::int32_t>(key.portsLayer >> 24));
-    st.bindTextUnowned(base + 4, {dest, m_addressText(static_cast<std::uint32_t>(key.addresses), dest)});
+    st.bindTextUnowned(base + 4, {dest, text::formatIpv4(static_cast<std::uint32_t>(key.addresses), dest)});
     st.bindInt(base + 5, static_cast<std::int32_t>((key.portsLayer >> 8) & 0xffff));
     st.bindInt64(base + 6, bytes);
 }
@@ -61,7 +101,7 @@ void SummaryWriter::write(const SummarySums& sums)
     char a[16];
     char b[16];
     sums.forEachDest([&](std::uint64_t address, const SummarySums::DestSums& d) {
-        m_appendDest.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(address), a)});
+        m_appendDest.bindTextUnowned(1, {a, text::formatIpv4(static_cast<std::uint32_t>(address), a)});
         if (d.timed) {
             m_appendDest.bindTextUnowned(2, d.first.view());
             m_appendDest.bindTextUnowned(3, d.last.view());
@@ -77,6 +117,7 @@ void SummaryWriter::write(const SummarySums& sums)
     std::array<std::pair<SummarySums::PairKey, std::int64_t>, kPairBatch> batch;
     std::size_t filled = 0;
     sums.forEachPair([&](const SummarySums::PairKey& key, std::int64_t bytes) {
+        keepForRanking(key, bytes);
         batch[filled++] = {key, bytes};
         if (filled == kPairBatch) {
             for (std::size_t i = 0; i < kPairBatch; ++i)
@@ -90,14 +131,14 @@ void SummaryWriter::write(const SummarySums& sums)
         m_appendPair.execute();
     }
     sums.forEachLan([&](std::uint64_t addresses, std::int64_t times) {
-        m_appendLan.bindTextUnowned(1, {a, m_addressText(static_cast<std::uint32_t>(addresses >> 32), a)});
-        m_appendLan.bindTextUnowned(2, {b, m_addressText(static_cast<std::uint32_t>(addresses), b)});
+        m_appendLan.bindTextUnowned(1, {a, text::formatIpv4(static_cast<std::uint32_t>(addresses >> 32), a)});
+        m_appendLan.bindTextUnowned(2, {b, text::formatIpv4(static_cast<std::uint32_t>(addresses), b)});
         m_appendLan.bindInt64(3, times);
         m_appendLan.execute();
     });
 }
 
-void SummaryWriter::finish()
+void SummaryWriter::finish(const std::function<bool()>& cancelled)
 {
     if (!m_active)
         return;
@@ -105,6 +146,16 @@ void SummaryWriter::finish()
     m_sums.clear();
     schema::markCovered(m_db, schema::read(m_db).lastRow);
     m_active = false;
+    for (int k : {kTcp, kUdp}) {
+        std::unique_ptr<PairGroups> kept = std::move(m_runPairs[k]);
+        if (!kept)
+            continue;
+        const bool tcp = k == kTcp;
+        if (rankedPairCount(m_db, tcp) > kept->rows())
+            continue;
+        rankPairsAfterRun(m_db, tcp, *kept, cancelled);
+        schema::markRanked(m_db, tcp);
+    }
 }
 
 } // namespace trawler::db

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace trawler::db {
@@ -32,6 +33,18 @@ public:
 
 private:
     std::variant<std::monostate, std::int64_t, double, std::string> m_data;
+};
+
+// A field of a result's current row, read without a copy: for loops over
+// millions of rows, where a Value a field costs more than the work on it.
+// `text` stays valid until the statement steps or resets. A real has no
+// number here, and bytes other than text have no text: the readers that
+// use views take only whole numbers and texts.
+struct FieldView {
+    enum class Kind { Null, Integer, Real, Text, Bytes };
+    Kind kind = Kind::Null;
+    std::int64_t integer = 0;
+    std::string_view text;
 };
 
 // Shortest decimal form of a double that reads back exactly.

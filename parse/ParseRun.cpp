@@ -104,7 +104,7 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
     }
     wait.over();
     RowWriter writer(database);
-    db::SummaryWriter summary = summaryWriterFor(database);
+    db::SummaryWriter summary(database);
     BatchWriter batchWriter(database, summary);
 
     // Checked and recorded inside the transaction, so two runs on the same
@@ -201,7 +201,7 @@ RunResult runHeld(CaptureFile& capture, const std::string& givenPath, const std:
     std::optional<std::string> endText;
     if (startTime)
         endText = std::string(endTime);
-    summary.finish();
+    summary.finish([&options] { return cancelRequested(options.cancel); });
     writer.writeCounters(counters, startTime, endText);
     transaction->commit();
 

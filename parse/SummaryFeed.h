@@ -5,7 +5,6 @@
 
 #include "db/SummarySums.h"
 #include "db/SummaryWriter.h"
-#include "text/AddressText.h"
 
 #include <string_view>
 
@@ -20,11 +19,6 @@ inline void feedSummary(db::SummarySums& sums, const DecodedFrame& frame, std::s
                         : frame.transport == Transport::Udp ? Layer::Udp
                                                             : Layer::Other;
     sums.add(frame.sourceIp, frame.destIp, layer, frame.sourcePort, frame.destPort, frame.totalLength, timeText);
-}
-
-inline db::SummaryWriter summaryWriterFor(db::Database& database)
-{
-    return db::SummaryWriter(database, &text::formatIpv4);
 }
 
 } // namespace trawler::parse

@@ -2,8 +2,6 @@
 
 #include "Hex.h"
 
-#include <arpa/inet.h>
-
 #include <cstring>
 
 namespace trawler::text {
@@ -49,19 +47,30 @@ std::size_t formatMac(const std::uint8_t (&mac)[6], char (&out)[kMacTextSize])
 
 std::optional<std::uint32_t> parseIpv4(std::string_view text)
 {
-    // inet_pton's AF_INET form is the one taken here: four parts, each
-    // 0..255, digits only, and a part that starts with 0 is "0" itself. It
-    // reads a C string, so a longer text or one with a NUL inside is refused
-    // before it gets there.
-    char buffer[kIpv4TextSize];
-    if (text.size() >= sizeof buffer || text.find('\0') != std::string_view::npos)
+    // The form inet_pton takes for AF_INET, read here by hand because the
+    // ranking of endpoint pairs reads millions of stored addresses: four
+    // parts of one to three digits, each 0..255, and a part that starts
+    // with 0 is "0" itself.
+    std::uint32_t address = 0;
+    std::size_t i = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (i >= text.size() || text[i] != '.')
+                return std::nullopt;
+            ++i;
+        }
+        const std::size_t start = i;
+        unsigned value = 0;
+        while (i < text.size() && i - start < 4 && text[i] >= '0' && text[i] <= '9')
+            value = value * 10 + static_cast<unsigned>(text[i++] - '0');
+        const std::size_t digits = i - start;
+        if (digits == 0 || digits > 3 || value > 255 || (digits > 1 && text[start] == '0'))
+            return std::nullopt;
+        address = address << 8 | value;
+    }
+    if (i != text.size())
         return std::nullopt;
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
-    in_addr address{};
-    if (::inet_pton(AF_INET, buffer, &address) != 1)
-        return std::nullopt;
-    return ntohl(address.s_addr);
+    return address;
 }
 
 } // namespace trawler::text

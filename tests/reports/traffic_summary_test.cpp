@@ -165,6 +165,38 @@ TEST_F(TrafficSummaryTest, ParseRunsAndFreeQueryChangesMatchTheRawStatements)
     expectSameAsRaw(path, "after a run following the inserts");
 }
 
+// The first pair report after a parse finds the pairs ranked by the run
+// when ranking cost no more than the run's own work, and ranks them itself
+// otherwise; either way the results are those of the raw statements.
+TEST_F(TrafficSummaryTest, ParseRanksThePairsWhenCheapAndTheReportOtherwise)
+{
+    auto leftToRank = [this] {
+        db::Database database(path);
+        int steps = 0;
+        for (db::SummaryUse use : {db::SummaryUse::RankedTcp, db::SummaryUse::RankedUdp}) {
+            Recorder r;
+            EXPECT_TRUE(db::refreshSummaries(database, &r, use));
+            steps += r.calls;
+        }
+        return steps;
+    };
+    parse(capture(31, 3000, capgen::kDefaultStart));
+    EXPECT_EQ(leftToRank(), 0) << "first run into an empty file";
+    // More partial rows than pairs ranked so far, many of the same pairs:
+    // the run adds to the earlier results.
+    const std::string again = dir.file("same-flows-again.cap");
+    fs::copy_file(capture(31, 3000, capgen::kDefaultStart), again);
+    parse(again);
+    parse(capture(32, 9000, capgen::kDefaultStart + 86400));
+    EXPECT_EQ(leftToRank(), 0) << "runs as large as what was ranked before";
+    expectSameAsRaw(path, "ranked by the runs");
+
+    // A small run into a large file leaves the ranking to the first report.
+    parse(capture(33, 200, capgen::kDefaultStart + 2 * 86400));
+    EXPECT_GT(leftToRank(), 0) << "a small run into a large file";
+    expectSameAsRaw(path, "ranked by the report");
+}
+
 TEST_F(TrafficSummaryTest, OlderFileGetsItsSumsOnFirstUseWithProgressAndCancel)
 {
     // Rows as a file made before the sums existed holds them.
@@ -288,7 +320,7 @@ TEST_F(TrafficSummaryTest, WriterThatFillsItsTableMidRunStillSumsEveryKey)
 {
     {
         db::Transaction transaction(db);
-        db::SummaryWriter writer(db, &text::formatIpv4, 1024);
+        db::SummaryWriter writer(db, 1024);
         ASSERT_TRUE(writer.active());
         db::Statement row = db.prepare("insert into ip values (?, ?, ?, ?, ?, ?, ?)");
         std::uint32_t x = 12345;

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+
+#include <random>
+
 #include <string>
 
 using namespace trawler::text;
@@ -29,6 +33,27 @@ TEST(AddressText, Ipv4RefusesAllButFourPlainDecimals)
                               string("1111.2.3.4"), string("255.255.255.2555")})
         EXPECT_FALSE(parseIpv4(bad)) << bad;
     EXPECT_EQ(parseIpv4("10.0.0.0"), 0x0a000000u);
+}
+
+// The reader is written by hand for speed; it must take exactly what the C
+// library's AF_INET reader takes. Random texts of digits and dots (and a few
+// other bytes) find the corners a list of cases misses.
+TEST(AddressText, Ipv4AgreesWithTheCLibraryReader)
+{
+    std::mt19937 random(7);
+    const std::string alphabet = "0123456789..........0125 x";
+    for (int n = 0; n < 200000; ++n) {
+        std::string s(random() % 18, ' ');
+        for (char& c : s)
+            c = alphabet[random() % alphabet.size()];
+        in_addr address{};
+        const bool taken = ::inet_pton(AF_INET, s.c_str(), &address) == 1;
+        const std::optional<std::uint32_t> parsed = parseIpv4(s);
+        ASSERT_EQ(parsed.has_value(), taken) << '"' << s << '"';
+        if (taken) {
+            ASSERT_EQ(*parsed, ntohl(address.s_addr)) << s;
+        }
+    }
 }
 
 TEST(AddressText, MacIsLowerCaseHyphenated)
