@@ -5,6 +5,7 @@
 
 #include "text/AddressText.h"
 
+#include <new>
 #include <string>
 
 namespace trawler::db {
@@ -101,7 +102,7 @@ void rankPairs(Database& db, bool tcp)
 {
     const std::string table = tableOf(tcp);
     db.execute("delete from " + table);
-    {
+    try {
         // Both transports' rows are an upper bound for one's.
         PairGroups groups(kMaxPairsInMemory, static_cast<std::size_t>(lastRowid(db, "trawler_sum_pair")));
         if (addRows(db, "select Sourceip, Sourceport, Destip, Destport, Bytes from trawler_sum_pair where Upperlayer = "
@@ -109,6 +110,8 @@ void rankPairs(Database& db, bool tcp)
                     groups)
             && rankAndStore(db, tcp, groups))
             return;
+    } catch (const std::bad_alloc&) {
+        // The engine groups within bounded memory.
     }
     db.execute("delete from " + table);
     rankByEngine(db, tcp);

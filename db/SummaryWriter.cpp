@@ -6,6 +6,8 @@
 
 #include "text/AddressText.h"
 
+#include <new>
+
 namespace trawler::db {
 
 namespace schema = summary_schema;
@@ -37,15 +39,21 @@ SummaryWriter::SummaryWriter(Database& db, std::size_t maxPairSlots)
         batch += i == 0 ? "(?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?)";
     m_appendPairBatch = db.prepare(batch);
     m_appendLan = db.prepare(schema::kAppendLan);
-    // Memory reserved for the largest run is only taken as rows come.
     for (int k : {kTcp, kUdp}) {
         const bool tcp = k == kTcp;
         // Sums that cover no row yet have nothing to rank: an empty ranking
         // is current, whatever the state row says.
         const bool current = (tcp ? s.rankedTcp : s.rankedUdp) == s.covered
             || (s.covered == 0 && rankedPairCount(db, tcp) == 0);
-        if (current)
-            m_runPairs[k] = std::make_unique<PairGroups>(kMaxRunPairs, kMaxRunPairs);
+        // Reserved for the largest run at once (only touched as rows come)
+        // rather than grown, which would copy and keep more than it holds.
+        if (current) {
+            try {
+                m_runPairs[k] = std::make_unique<PairGroups>(kMaxRunPairs, kMaxRunPairs);
+            } catch (const std::bad_alloc&) {
+                m_runPairs[k].reset();
+            }
+        }
     }
 }
 
@@ -63,9 +71,16 @@ void SummaryWriter::keepForRanking(const SummarySums::PairKey& key, std::int64_t
         m_runPairs[kUdp].reset();
         return;
     }
-    kept->add(static_cast<std::uint32_t>(key.addresses >> 32), static_cast<std::uint32_t>(key.addresses),
-              static_cast<std::uint16_t>(key.portsLayer >> 24), static_cast<std::uint16_t>(key.portsLayer >> 8),
-              bytes);
+    try {
+        kept->add(static_cast<std::uint32_t>(key.addresses >> 32), static_cast<std::uint32_t>(key.addresses),
+                  static_cast<std::uint16_t>(key.portsLayer >> 24), static_cast<std::uint16_t>(key.portsLayer >> 8),
+                  bytes);
+    } catch (const std::bad_alloc&) {
+        // Ranking at the end of the run saves the first report its work; it
+        // is not part of the run: without the memory the report ranks.
+        m_runPairs[kTcp].reset();
+        m_runPairs[kUdp].reset();
+    }
 }
 
 void SummaryWriter::add(std::uint32_t source, std::uint32_t dest, Layer layer, std::uint16_t sourcePort,
