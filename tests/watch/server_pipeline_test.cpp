@@ -2,12 +2,14 @@
 // PostgreSQL server as into a file: the same alerts in the same order, each
 // event stored once, acknowledging, and sensors kept apart.
 #include "WatchFixture.h"
+#include "cli/CliRun.h"
 #include "db/PgServer.h"
 
 #include "db/Database.h"
 #include "db/SqlDialect.h"
 
 #include <filesystem>
+#include <sstream>
 
 using namespace trawler;
 using namespace trawler::test;
@@ -215,6 +217,58 @@ TEST_F(ServerPipeline, EarlierServerDatabasesAreBroughtUpToDate)
     EXPECT_GT(alerts.front().id, 0);
     db::Database f(file), s(sensor);
     EXPECT_EQ(db::AlertStore(s).lastSenderMacs(), db::AlertStore(f).lastSenderMacs());
+}
+
+// As the operator runs it: two sensors ingest the same folder; the alert
+// report says whose each alert is, --sensor narrows it, and an alert is
+// acknowledged by the Id the report shows.
+TEST_F(ServerPipeline, CommandLineIngestReportAndAcknowledge)
+{
+    const std::string uri = freshServerDatabase();
+    fs::create_directory(dir.file("in"));
+    fs::copy_file(spoof, dir.file("in/1-spoof.pcap"));
+    fs::copy_file(sweep, dir.file("in/2-sweep.pcap"));
+    auto rows = [](const std::string& tsv) {
+        std::vector<std::vector<std::string>> out;
+        std::istringstream in(tsv);
+        for (std::string line; std::getline(in, line);) {
+            out.emplace_back();
+            std::istringstream cells(line);
+            for (std::string cell; std::getline(cells, cell, '\t');)
+                out.back().push_back(cell);
+        }
+        return out;
+    };
+
+    for (const char* sensor : {"north", "south"}) {
+        const CliRun ingest = runCli(dir, {"ingest", uri, dir.file("in"), "--sensor", sensor});
+        ASSERT_EQ(ingest.status, 0) << ingest.err;
+        EXPECT_EQ(rows(ingest.out).size(), 3u) << ingest.out;
+        EXPECT_NE(ingest.out.find(std::string("\"sensor\":\"") + sensor + "\""), std::string::npos) << ingest.out;
+    }
+    const CliRun all = runCli(dir, {"report", "alerts", uri, "--format", "tsv"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    const auto allRows = rows(all.out);
+    ASSERT_EQ(allRows.size(), 7u) << all.out;
+    EXPECT_EQ(allRows[0].back(), "Sensor");
+
+    const CliRun south = runCli(dir, {"report", "alerts", uri, "--format", "tsv", "--sensor", "south"});
+    ASSERT_EQ(south.status, 0) << south.err;
+    const auto southRows = rows(south.out);
+    ASSERT_EQ(southRows.size(), 4u) << south.out;
+    for (std::size_t i = 1; i < southRows.size(); ++i)
+        EXPECT_EQ(southRows[i].back(), "south");
+
+    const CliRun ack = runCli(dir, {"acknowledge", uri, southRows[2][0]});
+    EXPECT_EQ(ack.status, 0) << ack.err;
+    const auto after = rows(runCli(dir, {"report", "alerts", uri, "--format", "tsv"}).out);
+    int acknowledged = 0;
+    for (const auto& row : after)
+        if (row.size() > 13 && row[13] == "yes") {
+            ++acknowledged;
+            EXPECT_EQ(row[0], southRows[2][0]);
+        }
+    EXPECT_EQ(acknowledged, 1);
 }
 
 } // namespace
