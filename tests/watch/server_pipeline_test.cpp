@@ -144,6 +144,8 @@ TEST_F(ServerPipeline, SameAlertsAsAFileStoredOnceAndAcknowledged)
         db::AlertStore store(connection);
         const auto before = store.list();
         ASSERT_EQ(before.size(), 3u);
+        // A number beyond 32 bits names no alert, not the one it wraps to.
+        EXPECT_EQ(store.acknowledge(before[1].id + (std::int64_t{1} << 32)), 0);
         EXPECT_EQ(store.acknowledge(before[1].id), 1);
         EXPECT_EQ(store.acknowledge(before[1].id), 0);
         const auto after = store.list();
