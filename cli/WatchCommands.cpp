@@ -246,20 +246,30 @@ int runWatch(WatchArguments args, const AlertOptions& options)
 int runAlertReport(const std::string& path, const OutputOptions& options, std::size_t limit)
 {
     return writeResult(path, options.file, [&](OutputTarget& target) {
-        db::Database database(path);
+        // A server's reader is the connection --sensor narrows to one sensor.
+        db::Database database(path, db::isServerName(path) ? db::Database::Access::ReadOnly
+                                                           : db::Database::Access::ReadWrite);
         db::AlertStore store(database);
-        ResultWriter writer(target, parseFormat(options.format, target.terminal()),
-                            {"Id", "Time", "Kind", "Severity", "Ip", "Mac", "Previousmac", "Vendor", "Source", "Count",
-                             "Windowseconds", "File", "Run", "Acknowledged"},
+        // Many sensors share a server database: there each alert says whose it is.
+        const bool sensors = db::isServerName(path);
+        std::vector<std::string> columns{"Id", "Time", "Kind", "Severity", "Ip", "Mac", "Previousmac", "Vendor",
+                                         "Source", "Count", "Windowseconds", "File", "Run", "Acknowledged"};
+        if (sensors)
+            columns.push_back("Sensor");
+        ResultWriter writer(target, parseFormat(options.format, target.terminal()), columns,
                             PageText{"Alerts", std::nullopt}, options.byteOrderMark);
         const auto number = [](const std::optional<std::int64_t>& v) {
             return v ? std::optional<std::string>(std::to_string(*v)) : std::nullopt;
         };
-        for (const auto& a : store.list(limit))
-            writer.addRow({std::to_string(a.id), a.time, a.kind, a.severity, a.ip, a.mac, a.previousMac, a.vendor,
-                           a.source, number(a.count), number(a.windowSeconds), a.file, std::to_string(a.runId),
-                           std::string(a.acknowledged ? "yes" : "no")},
-                          !a.acknowledged);
+        for (const auto& a : store.list(limit)) {
+            reports::Row row{
+                std::to_string(a.id), a.time, a.kind, a.severity, a.ip, a.mac, a.previousMac, a.vendor, a.source,
+                number(a.count), number(a.windowSeconds), a.file, std::to_string(a.runId),
+                std::string(a.acknowledged ? "yes" : "no")};
+            if (sensors)
+                row.push_back(a.sensor);
+            writer.addRow(row, !a.acknowledged);
+        }
         writer.finish(nullptr, {});
     });
 }

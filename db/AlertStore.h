@@ -27,11 +27,17 @@ struct StoredAlert {
     std::string key;              // what makes this event the same event again (unique)
     std::int64_t runId = 0;       // the history row of the run that raised it
     bool acknowledged = false;
+    std::string sensor;           // on a server, the sensor that stored it; empty in a file
 };
 
 // The alert table beside the capture tables (created on first use), and the
 // questions the detectors ask about what a database has seen before. Every
 // call may throw DbError.
+//
+// On a server the detectors' questions and the alerts stored are about the
+// connection's own sensor (see Database: a writer stores under its sensor, a
+// reader may be narrowed to one); listing and acknowledging on a writer's
+// connection cover every sensor.
 class AlertStore {
 public:
     explicit AlertStore(Database& db);
@@ -56,6 +62,7 @@ public:
 
 private:
     Database& m_db;
+    bool m_server;
 };
 
 } // namespace trawler::db

@@ -4,9 +4,13 @@
 // public schema: the public tables keep exactly the layout, a query of them
 // covers every sensor, and a query in one sensor's schema covers that sensor
 // alone. The IP-MAC reference list is not per sensor and stays in public.
+// The sensor's arp and history tables number their rows as they arrive (the
+// column kArrivalColumn), which public's tables do not have. Beside them, once
+// public.alert exists, each sensor keeps its alerts in a table of its own too.
 // Internal to db/.
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace trawler::db {
 
@@ -16,6 +20,17 @@ struct SensorUri {
     std::string uri;                   // for libpq, without our own parameter
     std::optional<std::string> sensor; // the "sensor" query parameter
 };
+
+// A sensor's schema is named this followed by the sensor's name.
+inline constexpr std::string_view kSensorSchemaPrefix = "sensor_";
+
+// The sensor whose schema is `schema`; empty for any other schema.
+inline std::string sensorOfSchema(std::string_view schema)
+{
+    return schema.substr(0, kSensorSchemaPrefix.size()) == kSensorSchemaPrefix
+        ? std::string(schema.substr(kSensorSchemaPrefix.size()))
+        : std::string();
+}
 
 // Takes the "sensor=NAME" query parameter out of a connection URI.
 SensorUri splitSensorUri(const std::string& uri);

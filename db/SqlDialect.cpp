@@ -411,6 +411,93 @@ std::string translateForServer(std::string_view sql)
     return translateNamesForServer(translateTable(sql, &translateColumnForServer));
 }
 
+namespace {
+
+constexpr std::string_view kAlertColumns = "Id, Tm, Kind, Severity, Ip, Mac, Previousmac, Vendor, Source, Count, "
+                                           "Windowseconds, File, Eventkey, Runid, Acknowledged";
+
+// The columns an insert fills, and its placeholders (Acknowledged starts at 0).
+constexpr std::string_view kAlertInsert =
+    "insert into alert (Tm, Kind, Severity, Ip, Mac, Previousmac, Vendor, Source, Count, Windowseconds, File, "
+    "Eventkey, Runid, Acknowledged) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0) on conflict do nothing ";
+
+// The same layout on both engines but for the Id: on a file the row number
+// (as every file written so far has it), on the server a number it draws from
+// one sequence, which each sensor's table shares by inheriting the default.
+std::string alertTable(std::string_view name, std::string_view id, std::string_view run)
+{
+    return "create table if not exists " + std::string(name) + " (Id " + std::string(id)
+        + ", Tm char(30), Kind char(24), Severity char(8), Ip char(16), Mac char(18), Previousmac char(18), "
+          "Vendor text, Source char(16), Count integer, Windowseconds integer, File text, Eventkey text not null, "
+          "Runid " + std::string(run) + ", Acknowledged integer not null default 0, unique (Eventkey))";
+}
+
+std::string qualified(std::string_view prefix, std::string_view columns)
+{
+    std::string out;
+    std::size_t start = 0;
+    while (start < columns.size()) {
+        std::size_t end = columns.find(',', start);
+        if (end == std::string_view::npos)
+            end = columns.size();
+        out += (out.empty() ? "" : ", ") + std::string(prefix) + std::string(trimSpace(columns.substr(start, end - start)));
+        start = end + 1;
+    }
+    return out;
+}
+
+AlertStatements fileAlertStatements()
+{
+    AlertStatements s;
+    s.create = {alertTable("alert", "integer primary key", "integer")};
+    s.insert = std::string(kAlertInsert) + "returning Id, ''";
+    s.list = "select " + std::string(kAlertColumns) + ", '' from alert order by Tm desc, Id desc";
+    s.lastSenderMacs = "select Sourceip, Sourcemac from arp where rowid in "
+                       "(select max(rowid) from arp group by Sourceip) order by rowid";
+    s.runOf = "select max(rowid) from history where Filename = ?";
+    return s;
+}
+
+// Each sensor stores its alerts in a table of its own schema that inherits
+// public.alert (see PgSensors): a writer's transaction sees its sensor's
+// table, a query of public.alert sees every sensor's, and the row's table
+// says which sensor raised it.
+AlertStatements serverAlertStatements()
+{
+    const std::string schemaOf = "(select n.nspname from pg_class c join pg_namespace n on n.oid = c.relnamespace "
+                                 "where c.oid = alert.tableoid)";
+    const std::string seq(kArrivalColumn);
+    AlertStatements s;
+    s.exists = "select coalesce((select atthasdef from pg_attribute where attrelid = to_regclass('public.alert') "
+               "and attname = 'id'), false)";
+    // Earlier versions made the table with an Id the server does not fill
+    // (no row could be stored in it): it gets the sequence now.
+    s.create = {alertTable("public.alert", "bigserial primary key", "bigint"),
+                "create sequence if not exists public.alert_id_seq owned by public.alert.Id",
+                "alter table public.alert alter column Id type bigint, alter column Runid type bigint, "
+                "alter column Id set default nextval('public.alert_id_seq')"};
+    s.insert = std::string(kAlertInsert) + "returning Id, " + schemaOf;
+    // A connection narrowed to one sensor (its schema first on the search
+    // path) lists that sensor's alerts even when they would otherwise reach
+    // it through public.alert.
+    s.list = "select " + qualified("alert.", kAlertColumns) + ", " + schemaOf
+        + " from alert where current_schema() = 'public' or " + schemaOf
+        + " = current_schema() order by alert.Tm desc, alert.Id desc";
+    s.lastSenderMacs = "select Sourceip, Sourcemac from arp where " + seq + " in (select max(" + seq
+        + ") from arp group by Sourceip) order by " + seq;
+    s.runOf = "select max(" + seq + ") from history where Filename = ?";
+    return s;
+}
+
+} // namespace
+
+const AlertStatements& alertStatements(bool server)
+{
+    static const AlertStatements file = fileAlertStatements();
+    static const AlertStatements onServer = serverAlertStatements();
+    return server ? onServer : file;
+}
+
 bool isBlankSqlTail(std::string_view tail)
 {
     std::size_t i = 0;

@@ -61,6 +61,8 @@ std::string alertJson(const db::StoredAlert& a)
         appendNumber(out, "window_seconds", *a.windowSeconds);
     if (!a.file.empty())
         appendString(out, "file", a.file);
+    if (!a.sensor.empty())
+        appendString(out, "sensor", a.sensor);
     out += '}';
     return out;
 }
