@@ -33,7 +33,7 @@ const QRect kAlertListRect(0, 0, kListWidth, 385);
 const QRect kAlertHintRect(0, 390, 420, 35);
 const QRect kAcknowledgeRect(425, 390, 160, 35);
 
-reports::Row alertRow(const trawler::db::StoredAlert& a)
+reports::Row alertRow(const trawler::db::StoredAlert& a, bool sensors)
 {
     const auto text = [](const std::string& s) -> reports::Cell {
         return s.empty() ? std::nullopt : reports::Cell(s);
@@ -41,9 +41,12 @@ reports::Row alertRow(const trawler::db::StoredAlert& a)
     const auto number = [](const std::optional<std::int64_t>& v) -> reports::Cell {
         return v ? reports::Cell(std::to_string(*v)) : std::nullopt;
     };
-    return {std::to_string(a.id), a.time, a.kind, text(a.severity), text(a.ip), text(a.mac), text(a.previousMac),
-            text(a.vendor), text(a.source), number(a.count), number(a.windowSeconds), text(a.file),
-            a.acknowledged ? CTrawlerView::tr("是").toStdString() : CTrawlerView::tr("否").toStdString()};
+    reports::Row row{std::to_string(a.id), a.time, a.kind, text(a.severity), text(a.ip), text(a.mac),
+                     text(a.previousMac), text(a.vendor), text(a.source), number(a.count), number(a.windowSeconds),
+                     text(a.file), a.acknowledged ? CTrawlerView::tr("是").toStdString() : CTrawlerView::tr("否").toStdString()};
+    if (sensors)
+        row.push_back(text(a.sensor));
+    return row;
 }
 
 } // namespace
@@ -73,12 +76,16 @@ void CTrawlerView::OnShowAlerts()
 
 void CTrawlerView::ShowAlerts(const std::vector<trawler::db::StoredAlert>& alerts)
 {
-    const std::vector<std::string> titles = {
+    std::vector<std::string> titles = {
         tr("编号").toStdString(), tr("时间").toStdString(),   tr("类型").toStdString(),
         tr("级别").toStdString(), "IP",                       "MAC",
         tr("原MAC").toStdString(), tr("厂商").toStdString(),  tr("来源").toStdString(),
         tr("次数").toStdString(), tr("时间窗(秒)").toStdString(), tr("文件").toStdString(),
         tr("已确认").toStdString()};
+    // Many sensors share a server database: there each alert says whose it is.
+    const bool sensors = trawler::db::isServerName(DbPath());
+    if (sensors)
+        titles.push_back(tr("传感器").toStdString());
     auto* model = new ReportListModel(titles);
     QTreeView* list = CreateReportList(kAlertListRect.bottom() + 1, model);
     list->setObjectName(QStringLiteral("alertList"));
@@ -87,7 +94,7 @@ void CTrawlerView::ShowAlerts(const std::vector<trawler::db::StoredAlert>& alert
     std::vector<reports::Row> rows;
     std::vector<bool> unacknowledged;
     for (const auto& alert : alerts) {
-        rows.push_back(alertRow(alert));
+        rows.push_back(alertRow(alert, sensors));
         unacknowledged.push_back(!alert.acknowledged);
     }
     model->appendRows(std::move(rows), unacknowledged);
