@@ -1,7 +1,7 @@
 // The PostgreSQL engine against a throwaway server of its own: the layout
 // and its rules, hostile values, all-or-nothing writes, interruption, and
 // every fixed report giving the same rows as on a file for the same captures.
-#include "PgServer.h"
+#include "PgServerTest.h"
 #include "TempDir.h"
 
 #include "db/Database.h"
@@ -34,32 +34,9 @@ public:
     void message(std::string_view, std::string_view) override {}
 };
 
-class ServerEngine : public ::testing::Test {
+class ServerEngine : public trawler::test::PgServerTest<ServerEngine> {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_server = PgServer::start(s_why).release();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        s_server = nullptr;
-    }
-    void SetUp() override
-    {
-        if (!s_server)
-            GTEST_SKIP() << s_why;
-    }
-
-    // A new, initialised database on the server.
-    static std::string freshDatabase()
-    {
-        static int counter = 0;
-        const std::string uri = s_server->uri("capture_" + std::to_string(++counter));
-        createDatabaseFile(uri);
-        EXPECT_TRUE(initTables(uri).completed());
-        return uri;
-    }
+    static std::string freshDatabase() { return PgServerTest::freshDatabase("capture_"); }
 
     static std::string errorOf(const std::function<void()>& f)
     {
@@ -71,12 +48,7 @@ protected:
         return "<no error>";
     }
 
-    static PgServer* s_server;
-    static std::string s_why;
 };
-
-PgServer* ServerEngine::s_server = nullptr;
-std::string ServerEngine::s_why;
 
 using Rows = std::vector<reports::Row>;
 

@@ -3,7 +3,7 @@
 // event stored once, acknowledging, and sensors kept apart.
 #include "WatchFixture.h"
 #include "cli/CliRun.h"
-#include "db/PgServer.h"
+#include "db/PgServerTest.h"
 
 #include "db/Database.h"
 #include "db/SqlDialect.h"
@@ -41,18 +41,13 @@ std::vector<db::StoredAlert> stored(const std::string& database,
     return db::AlertStore(connection).list();
 }
 
-class ServerPipeline : public ::testing::Test {
+class ServerPipeline : public PgServerTest<ServerPipeline> {
 protected:
-    static void SetUpTestSuite() { s_server = PgServer::start(s_why).release(); }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        s_server = nullptr;
-    }
     void SetUp() override
     {
-        if (!s_server)
-            GTEST_SKIP() << s_why;
+        PgServerTest::SetUp();
+        if (IsSkipped())
+            return;
         // A spoofed gateway (a changed binding, then back) and an ICMP sweep,
         // an hour later; the sweep's file named relative to the working folder.
         spoof = generate(dir.file("spoof.pcap"), Scenario::ArpSpoof);
@@ -61,14 +56,7 @@ protected:
                     .string();
     }
 
-    static std::string freshServerDatabase()
-    {
-        static int counter = 0;
-        const std::string uri = s_server->uri("watch_" + std::to_string(++counter));
-        db::createDatabaseFile(uri);
-        EXPECT_TRUE(db::initTables(uri).completed());
-        return uri;
-    }
+    static std::string freshServerDatabase() { return freshDatabase("watch_"); }
 
     // Both captures through a new pipeline; the alerts it raised.
     std::vector<db::StoredAlert> takeInBoth(const std::string& database)
@@ -80,14 +68,10 @@ protected:
         return alerts;
     }
 
-    static PgServer* s_server;
-    static std::string s_why;
     TempDir dir;
     std::string spoof, sweep;
 };
 
-PgServer* ServerPipeline::s_server = nullptr;
-std::string ServerPipeline::s_why;
 
 TEST_F(ServerPipeline, SameAlertsAsAFileStoredOnceAndAcknowledged)
 {
