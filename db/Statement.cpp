@@ -143,21 +143,23 @@ int Statement::fieldIndex(std::string_view name) const
     return -1;
 }
 
-FieldView Statement::field(int index) const
+void Statement::checkField(int index) const
 {
     if (!m_hasRow)
         throw DbError("Either BOF or EOF is True, or the current record has been deleted.");
     if (index < 0 || index >= fieldCount())
         throw DbError::missingField();
+}
+
+FieldView Statement::field(int index) const
+{
+    checkField(index);
     return m_stmt->field(index);
 }
 
 Value Statement::value(int index) const
 {
-    if (!m_hasRow)
-        throw DbError("Either BOF or EOF is True, or the current record has been deleted.");
-    if (index < 0 || index >= fieldCount())
-        throw DbError::missingField();
+    checkField(index);
     return m_stmt->value(index);
 }
 

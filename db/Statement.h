@@ -71,6 +71,8 @@ public:
 
 private:
     StatementEngine& engine() const;
+    // Throws DbError unless a row is current and has field `index`.
+    void checkField(int index) const;
 
     std::unique_ptr<StatementEngine> m_stmt;
     bool m_hasRow = false;
