@@ -19,6 +19,7 @@ struct PackedPair {
 
     bool sameKey(const PackedPair& o) const { return addresses == o.addresses && ports == o.ports; }
 };
+static_assert(sizeof(PackedPair) == 24, "memory figures count 24 bytes a row");
 
 // Sums partial rows of equal pairs and hands the totals out largest first.
 //

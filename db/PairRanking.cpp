@@ -5,6 +5,9 @@
 
 #include "text/AddressText.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -104,7 +107,7 @@ void rankPairs(Database& db, bool tcp)
     db.execute("delete from " + table);
     try {
         // Both transports' rows are an upper bound for one's.
-        PairGroups groups(kMaxPairsInMemory, static_cast<std::size_t>(lastRowid(db, "trawler_sum_pair")));
+        PairGroups groups(maxPairsInMemory(), static_cast<std::size_t>(lastRowid(db, "trawler_sum_pair")));
         if (addRows(db, "select Sourceip, Sourceport, Destip, Destport, Bytes from trawler_sum_pair where Upperlayer = "
                             + layerOf(tcp),
                     groups)
@@ -115,6 +118,19 @@ void rankPairs(Database& db, bool tcp)
     }
     db.execute("delete from " + table);
     rankByEngine(db, tcp);
+}
+
+std::size_t maxPairsInMemory()
+{
+    constexpr std::size_t kLeast = std::size_t(8) << 20;
+    constexpr std::size_t kMost = std::size_t(128) << 20;
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return kLeast;
+    const std::size_t rows = static_cast<std::size_t>(pages) / 8 * static_cast<std::size_t>(pageSize)
+        / sizeof(PackedPair);
+    return std::clamp(rows, kLeast, kMost);
 }
 
 std::size_t rankedPairCount(Database& db, bool tcp)
