@@ -103,6 +103,20 @@ bool PairGroups::addStored(const Statement& row, int first)
         && bytes.kind == FieldView::Kind::Integer && add(source, dest, sourcePort, destPort, bytes.integer);
 }
 
+bool PairGroups::absorb(PairGroups& other)
+{
+    if (other.m_rows > m_maxRows - m_rows)
+        return false;
+    for (std::size_t k = 0; k < kPartitions; ++k) {
+        std::vector<PackedPair>& from = other.m_parts[k];
+        m_parts[k].insert(m_parts[k].end(), from.begin(), from.end());
+        std::vector<PackedPair>().swap(from);
+    }
+    m_rows += other.m_rows;
+    other.m_rows = 0;
+    return true;
+}
+
 void PairGroups::groupPartitions(std::size_t first, std::size_t step, bool& overflow)
 {
     std::vector<std::uint32_t> slots;

@@ -43,6 +43,9 @@ public:
     // the limit is reached.
     bool addStored(const Statement& row, int first = 0);
     std::size_t rows() const { return m_rows; }
+    // Takes every row of `other`; false, taking none, when together they
+    // pass this one's limit.
+    bool absorb(PairGroups& other);
 
     // Groups and sorts; false when a total overflows 64 bits (the engine's
     // sum() fails then: the caller lets it say so). Once only.

@@ -8,8 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <new>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace trawler::db {
 
@@ -17,6 +21,9 @@ namespace {
 
 // Rows per insert statement when storing the ranking.
 constexpr std::size_t kInsertBatch = 64;
+// Fewer partial rows than this are read on one connection: a second one
+// costs more to open than it saves.
+constexpr std::int64_t kSideReadRows = 200000;
 
 std::string tableOf(bool tcp) { return tcp ? "trawler_rank_tcp" : "trawler_rank_udp"; }
 std::string layerOf(bool tcp) { return tcp ? "'TCP'" : "'UDP'"; }
@@ -36,6 +43,93 @@ bool addRows(Database& db, const std::string& sql, PairGroups& groups)
         if (!groups.addStored(rows))
             return false;
     return true;
+}
+
+// Reads the rows of `sql` (the five pair fields) on a connection and a
+// thread of its own, while the caller's connection reads others: the
+// engine's reading is most of a ranking's time. The rows must be committed
+// (a second connection sees only those).
+class SideReader {
+public:
+    enum class Outcome { Read, Refused, Failed };
+
+    SideReader(const std::string& path, const std::string& sql, std::size_t maxRows, std::size_t expectedRows)
+        : m_groups(maxRows, expectedRows), m_thread([this, path, sql] { run(path, sql); })
+    {
+    }
+    ~SideReader()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    SideReader(const SideReader&) = delete;
+    SideReader& operator=(const SideReader&) = delete;
+
+    Outcome finish()
+    {
+        m_thread.join();
+        return m_outcome;
+    }
+    PairGroups& groups() { return m_groups; }
+
+private:
+    void run(const std::string& path, const std::string& sql)
+    {
+        try {
+            Database reader(path, Database::Access::ReadOnly);
+            Statement rows = reader.prepare(sql);
+            while (rows.step()) {
+                if (m_stop) {
+                    m_outcome = Outcome::Failed;
+                    return;
+                }
+                if (!m_groups.addStored(rows)) {
+                    m_outcome = Outcome::Refused;
+                    return;
+                }
+            }
+            m_outcome = Outcome::Read;
+        } catch (const std::exception&) {
+            // The caller's connection reads these rows itself.
+            m_outcome = Outcome::Failed;
+        }
+    }
+
+    PairGroups m_groups;
+    std::atomic<bool> m_stop{false};
+    Outcome m_outcome = Outcome::Failed;
+    std::thread m_thread;
+};
+
+// Reads the partial rows of one transport into `groups`: the upper half of
+// the rowids on a side connection when `committed`; false when a row cannot
+// be kept in memory.
+bool addPartialRows(Database& db, bool tcp, bool committed, PairGroups& groups)
+{
+    const std::string sql = "select Sourceip, Sourceport, Destip, Destport, Bytes from trawler_sum_pair where "
+                            "Upperlayer = " + layerOf(tcp);
+    const std::int64_t last = lastRowid(db, "trawler_sum_pair");
+    const std::string split = std::to_string(last / 2);
+    std::optional<SideReader> side;
+    if (committed && last >= kSideReadRows) {
+        try {
+            side.emplace(db.path(), sql + " and rowid > " + split, maxPairsInMemory(),
+                         static_cast<std::size_t>(last - last / 2));
+        } catch (const std::system_error&) {
+            // No second thread to be had: this one reads everything.
+        }
+    }
+    if (!side)
+        return addRows(db, sql, groups);
+    if (!addRows(db, sql + " and rowid <= " + split, groups))
+        return false;
+    switch (side->finish()) {
+    case SideReader::Outcome::Read: return groups.absorb(side->groups());
+    case SideReader::Outcome::Refused: return false;
+    case SideReader::Outcome::Failed: break;
+    }
+    return addRows(db, sql + " and rowid > " + split, groups);
 }
 
 // Rows stored between two looks at the cancel request.
@@ -101,17 +195,14 @@ void rankByEngine(Database& db, bool tcp)
 
 } // namespace
 
-void rankPairs(Database& db, bool tcp)
+void rankPairs(Database& db, bool tcp, bool committed)
 {
     const std::string table = tableOf(tcp);
     db.execute("delete from " + table);
     try {
         // Both transports' rows are an upper bound for one's.
         PairGroups groups(maxPairsInMemory(), static_cast<std::size_t>(lastRowid(db, "trawler_sum_pair")));
-        if (addRows(db, "select Sourceip, Sourceport, Destip, Destport, Bytes from trawler_sum_pair where Upperlayer = "
-                            + layerOf(tcp),
-                    groups)
-            && rankAndStore(db, tcp, groups))
+        if (addPartialRows(db, tcp, committed, groups) && rankAndStore(db, tcp, groups))
             return;
     } catch (const std::bad_alloc&) {
         // The engine groups within bounded memory.
@@ -145,7 +236,7 @@ void rankPairsAfterRun(Database& db, bool tcp, PairGroups& runRows, const std::f
     // The results ranked before the run are the earlier partial rows grouped
     // already; summed with the run's rows they give every pair's total.
     if (!addRows(db, "select Sourceip, Sourceport, Destip, Destport, Totallenth from " + table, runRows)) {
-        rankPairs(db, tcp);
+        rankPairs(db, tcp, false);
         return;
     }
     db.execute("delete from " + table);

@@ -19,8 +19,10 @@ class PairGroups;
 // the same result with bounded memory. The caller holds the write
 // transaction.
 
-// Ranks from every partial row.
-void rankPairs(Database& db, bool tcp);
+// Ranks from every partial row. `committed`: the partial rows are all
+// committed (this transaction added none), so a second connection may read
+// half of them at the same time.
+void rankPairs(Database& db, bool tcp, bool committed);
 
 // Ranks from the results ranked before a parse run (current when it began)
 // and the partial rows that run wrote, gathered in `runRows` as they were

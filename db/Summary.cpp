@@ -132,7 +132,7 @@ void bringUpToDate(Database& db, SummaryObserver* observer, bool rebuild, Summar
             continue;
         const bool tcp = k == 0;
         steps.checkCancelled();
-        rankPairs(db, tcp);
+        rankPairs(db, tcp, !changed);
         schema::markRanked(db, tcp);
         steps.done();
     }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <map>
 #include <random>
@@ -131,4 +132,53 @@ TEST(PairRanking, RankingAfterARunCanBeCancelledAndLeavesNothingBehind)
         }
     }
     EXPECT_EQ(rankedPairCount(db, false), 10u) << "the earlier ranking stays";
+}
+
+// Enough partial rows that half of them are read on a second connection; the
+// same pairs in both halves, and once a row only the engine can rank.
+TEST(PairRanking, RankingReadOnTwoConnectionsMatchesTheEngine)
+{
+    TempDir dir;
+    const std::string path = dir.file("two.mdb");
+    createDatabaseFile(path);
+    ASSERT_TRUE(initTables(path).completed());
+    Database db(path);
+    ASSERT_TRUE(refreshSummaries(db));
+    db.execute("with recursive n(i) as (select 0 union all select i + 1 from n where i < 299999) "
+               "insert into trawler_sum_pair select 'UDP', '10.0.' || (i % 7) || '.1', 1000 + i % 5000, "
+               "'192.168.1.' || (i % 3), 53, i % 977 from n");
+    const std::string engine = "select Sourceip, Sourceport, Destip, Destport, sum(Bytes) from trawler_sum_pair "
+                               "where Upperlayer = 'UDP' group by 1, 2, 3, 4";
+    auto rows = [&db](const std::string& sql) {
+        std::vector<std::string> out;
+        Statement st = db.prepare(sql);
+        while (st.step()) {
+            std::string row;
+            for (int i = 0; i < 5; ++i)
+                row += st.value(i).toText().value_or("NULL") + "|";
+            out.push_back(row);
+        }
+        return out;
+    };
+    for (const char* change : {"", "update trawler_sum_pair set Sourceip = '010.0.0.1' where rowid = 290000"}) {
+        SCOPED_TRACE(change);
+        if (*change)
+            db.execute(change);
+        {
+            Transaction t(db);
+            rankPairs(db, false, true);
+            t.commit();
+        }
+        std::vector<std::string> ranked = rows("select * from trawler_rank_udp order by rowid");
+        Statement totals = db.prepare("select Totallenth from trawler_rank_udp order by rowid");
+        std::int64_t previous = std::numeric_limits<std::int64_t>::max();
+        while (totals.step()) {
+            ASSERT_LE(totals.value(0).toInt(), previous);
+            previous = totals.value(0).toInt();
+        }
+        std::vector<std::string> want = rows(engine);
+        std::sort(ranked.begin(), ranked.end());
+        std::sort(want.begin(), want.end());
+        EXPECT_EQ(ranked, want);
+    }
 }
