@@ -1,6 +1,5 @@
 #include "SummaryWriter.h"
 
-#include "DbError.h"
 #include "PairRanking.h"
 #include "SummarySchema.h"
 
@@ -67,8 +66,7 @@ void SummaryWriter::keepForRanking(const SummarySums::PairKey& key, std::int64_t
         + (m_runPairs[kUdp] ? m_runPairs[kUdp]->rows() : 0);
     if (both >= kMaxRunPairs) {
         // Too large a run to rank at its end within bounded memory.
-        m_runPairs[kTcp].reset();
-        m_runPairs[kUdp].reset();
+        dropRunPairs();
         return;
     }
     try {
@@ -78,9 +76,14 @@ void SummaryWriter::keepForRanking(const SummarySums::PairKey& key, std::int64_t
     } catch (const std::bad_alloc&) {
         // Ranking at the end of the run saves the first report its work; it
         // is not part of the run: without the memory the report ranks.
-        m_runPairs[kTcp].reset();
-        m_runPairs[kUdp].reset();
+        dropRunPairs();
     }
+}
+
+void SummaryWriter::dropRunPairs()
+{
+    m_runPairs[kTcp].reset();
+    m_runPairs[kUdp].reset();
 }
 
 void SummaryWriter::add(std::uint32_t source, std::uint32_t dest, Layer layer, std::uint16_t sourcePort,

@@ -60,6 +60,8 @@ private:
     void bindPair(Statement& st, int base, const SummarySums::PairKey& key, std::int64_t bytes, PairTexts& texts);
 
     void keepForRanking(const SummarySums::PairKey& key, std::int64_t bytes);
+    // The first report ranks instead of the run.
+    void dropRunPairs();
 
     Database& m_db;
     std::size_t m_maxPairSlots;

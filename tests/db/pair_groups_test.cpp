@@ -1,6 +1,7 @@
 // Grouping endpoint-pair partial sums in memory: totals, largest first
 // across every partition, refusal of rows it cannot keep exactly, and the
 // ranking stored after a run, cancel included.
+#include "CaptureDatabase.h"
 #include "TempDir.h"
 
 #include "db/Database.h"
@@ -103,11 +104,8 @@ TEST(PairGroups, RefusesWhatItCannotKeepExactly)
 
 TEST(PairRanking, RankingAfterARunCanBeCancelledAndLeavesNothingBehind)
 {
-    TempDir dir;
-    const std::string path = dir.file("rank.mdb");
-    createDatabaseFile(path);
-    ASSERT_TRUE(initTables(path).completed());
-    Database db(path);
+    trawler::test::CaptureDatabase scratch;
+    Database& db = scratch.db;
     ASSERT_TRUE(refreshSummaries(db));
     {
         PairGroups few(16);
@@ -138,11 +136,8 @@ TEST(PairRanking, RankingAfterARunCanBeCancelledAndLeavesNothingBehind)
 // same pairs in both halves, and once a row only the engine can rank.
 TEST(PairRanking, RankingReadOnTwoConnectionsMatchesTheEngine)
 {
-    TempDir dir;
-    const std::string path = dir.file("two.mdb");
-    createDatabaseFile(path);
-    ASSERT_TRUE(initTables(path).completed());
-    Database db(path);
+    trawler::test::CaptureDatabase scratch;
+    Database& db = scratch.db;
     ASSERT_TRUE(refreshSummaries(db));
     db.execute("with recursive n(i) as (select 0 union all select i + 1 from n where i < 299999) "
                "insert into trawler_sum_pair select 'UDP', '10.0.' || (i % 7) || '.1', 1000 + i % 5000, "
